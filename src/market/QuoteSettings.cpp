@@ -37,37 +37,37 @@ bool argumentValue(const QStringList &arguments, QLatin1String name, QString *va
     return found;
 }
 
-// Command line first, then the environment; false when neither names the option.
-bool lookUp(const Option &option, const QStringList &arguments, const QProcessEnvironment &env,
-            QString *value)
+// The values an option is given, weakest first: the environment, then the command line.
+QStringList layers(const Option &option, const QStringList &arguments,
+                   const QProcessEnvironment &env)
 {
-    if (argumentValue(arguments, option.argument, value))
-        return true;
-    if (env.contains(option.variable)) {
-        *value = env.value(option.variable);
-        return true;
-    }
-    return false;
+    QStringList values;
+    if (env.contains(option.variable))
+        values << env.value(option.variable);
+    QString value;
+    if (argumentValue(arguments, option.argument, &value))
+        values << value;
+    return values;
 }
 
 void applyText(const Option &option, const QStringList &arguments, const QProcessEnvironment &env,
                QString &target)
 {
-    QString value;
-    if (lookUp(option, arguments, env, &value) && !trimText(value).isEmpty())
-        target = trimText(value);
+    for (const QString &value : layers(option, arguments, env)) {
+        if (!trimText(value).isEmpty())
+            target = trimText(value);
+    }
 }
 
 void applyPositive(const Option &option, const QStringList &arguments,
                    const QProcessEnvironment &env, int &target)
 {
-    QString value;
-    if (!lookUp(option, arguments, env, &value))
-        return;
-    bool ok = false;
-    const int number = trimText(value).toInt(&ok);
-    if (ok && number > 0)
-        target = number;
+    for (const QString &value : layers(option, arguments, env)) {
+        bool ok = false;
+        const int number = trimText(value).toInt(&ok);
+        if (ok && number > 0)
+            target = number;
+    }
 }
 
 } // namespace

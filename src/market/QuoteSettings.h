@@ -22,7 +22,8 @@ struct QuoteSettings
     // Command line (--quote-host, --quote-timeout, --quote-concurrency, --stock-list-url,
     // each as "--opt value" or "--opt=value") over the environment (YANLAN_QUOTE_HOST,
     // YANLAN_QUOTE_TIMEOUT, YANLAN_QUOTE_CONCURRENCY, YANLAN_STOCK_LIST_URL) over the
-    // defaults. A number that is unreadable or not positive keeps what was there.
+    // defaults. A value that is empty, or a number that is unreadable or not positive,
+    // is passed over: the weaker source (or the default) stays.
     static QuoteSettings resolve(const QStringList &arguments, const QProcessEnvironment &env);
 };
 

@@ -73,6 +73,38 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db)
     return nullptr;
 }
 
+// Opens the connection on an existing file, sets it up for our statements and checks
+// that the four tables are there. Returns why it is not a ledger, or an empty text.
+// Every QSqlDatabase and QSqlQuery made here is gone when it returns, so the caller
+// can remove the connection on failure.
+QString connectLedger(const QString &connectionName, const QString &file)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+    db.setDatabaseName(file);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=4000"));
+    if (!db.open())
+        return engineMessage(db.lastError());
+    sqlite3 *handle = sqliteHandle(db);
+    if (!handle)
+        return QStringLiteral("the SQLite driver gave no handle");
+    // double-quoted literals such as "yyyymmdd" are strings in our statements
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DML, 1, nullptr);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DDL, 1, nullptr);
+    sqlite3_create_function(handle, "format", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                            &formatFunction, nullptr, nullptr);
+
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'")))
+        return engineMessage(q.lastError());
+    QStringList missing{QStringLiteral("tuser"), QStringLiteral("taccount"),
+                        QStringLiteral("tstore"), QStringLiteral("tjxc")};
+    while (q.next())
+        missing.removeAll(q.value(0).toString().toLower());
+    if (!missing.isEmpty())
+        return QStringLiteral("missing tables: %1").arg(missing.join(QLatin1Char(',')));
+    return {};
+}
+
 } // namespace
 
 // ---- LedgerRows ----
@@ -154,43 +186,11 @@ bool Ledger::open(const QString &path)
         m_openError = QStringLiteral("%1: no such file").arg(path);
         return false;
     }
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-        db.setDatabaseName(info.absoluteFilePath());
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=4000"));
-        if (!db.open()) {
-            m_openError = engineMessage(db.lastError());
-            close();
-            return false;
-        }
-        if (sqlite3 *handle = sqliteHandle(db)) {
-            // double-quoted literals such as "yyyymmdd" are strings in our statements
-            sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DML, 1, nullptr);
-            sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DDL, 1, nullptr);
-            sqlite3_create_function(handle, "format", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
-                                    nullptr, &formatFunction, nullptr, nullptr);
-        } else {
-            m_openError = QStringLiteral("the SQLite driver gave no handle");
-            close();
-            return false;
-        }
-        QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'"))) {
-            m_openError = engineMessage(q.lastError());
-            q = QSqlQuery();
-            close();
-            return false;
-        }
-        QStringList missing{QStringLiteral("tuser"), QStringLiteral("taccount"),
-                            QStringLiteral("tstore"), QStringLiteral("tjxc")};
-        while (q.next())
-            missing.removeAll(q.value(0).toString().toLower());
-        q = QSqlQuery();
-        if (!missing.isEmpty()) {
-            m_openError = QStringLiteral("missing tables: %1").arg(missing.join(QLatin1Char(',')));
-            close();
-            return false;
-        }
+    m_openError = connectLedger(m_connectionName, info.absoluteFilePath());
+    if (!m_openError.isEmpty()) {
+        // every handle on the connection is gone by now, so it can be removed cleanly
+        close();
+        return false;
     }
     return true;
 }
@@ -235,7 +235,10 @@ void Ledger::report(const QString &sql)
     if (!m_tracePath.isEmpty()) {
         QFile file(m_tracePath);
         if (file.open(QIODevice::Append | QIODevice::Text)) {
+            // one statement a line, whatever line breaks the statement itself holds
             QString line = sql;
+            line.replace(QLatin1String("\r\n"), QLatin1String(" "));
+            line.replace(QLatin1Char('\r'), QLatin1Char(' '));
             line.replace(QLatin1Char('\n'), QLatin1Char(' '));
             file.write(line.toUtf8() + '\n');
         }
