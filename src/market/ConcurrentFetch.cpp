@@ -45,7 +45,8 @@ QVector<FetchResult> fetchQuotesConcurrently(const QuoteSettings &settings,
 
     CURLM *multi = curl_multi_init();
     if (!multi) {
-        std::fill(results.begin(), results.end(), failure(QStringLiteral("cannot start HTTP transfers")));
+        std::fill(results.begin(), results.end(),
+                  failure(QStringLiteral("cannot start HTTP transfers")));
         return results;
     }
 

@@ -22,8 +22,7 @@ QByteArray quoteUrl(const QuoteSettings &settings, const QString &prefixedCode)
     return "http://" + settings.host.toUtf8() + "/list=" + QUrl::toPercentEncoding(prefixedCode);
 }
 
-void CurlTransfer::prepare(CURL *handle, const QuoteSettings &settings,
-                           const QString &prefixedCode)
+void CurlTransfer::prepare(CURL *handle, const QuoteSettings &settings, const QString &prefixedCode)
 {
     m_body.clear();
     m_statusLine.clear();

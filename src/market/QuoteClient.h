@@ -48,7 +48,7 @@ struct LookupResult
     Status status = Status::ReadFailed;
     QString prefixedCode; // the request whose reply is in body ("sz..." or "sh...")
     QString body;
-    QString error;        // why the read failed (not shown to the user alone)
+    QString error; // why the read failed (not shown to the user alone)
     int requests = 0;
 };
 

@@ -31,13 +31,13 @@ QString levelText(const StockQuote &quote, int priceField, int volumeField)
 QStringList quoteFieldCaptions()
 {
     return {
-        QStringLiteral("涨停价(元)"),   QStringLiteral("跌停价(元)"),   QStringLiteral("涨跌额(元)"),
-        QStringLiteral("最低价(元)"),   QStringLiteral("最高价(元)"),   QStringLiteral("涨跌幅%"),
-        QStringLiteral("成交量(手)"),   QStringLiteral("成交额(万)"),   QStringLiteral("竞买价(元)"),
-        QStringLiteral("竞卖价(元)"),   QStringLiteral("买一(元)/手"),  QStringLiteral("买二(元)/手"),
-        QStringLiteral("买三(元)/手"),  QStringLiteral("买四(元)/手"),  QStringLiteral("买五(元)/手"),
-        QStringLiteral("卖一(元)/手"),  QStringLiteral("卖二(元)/手"),  QStringLiteral("卖三(元)/手"),
-        QStringLiteral("卖四(元)/手"),  QStringLiteral("卖五(元)/手"),
+        QStringLiteral("涨停价(元)"),  QStringLiteral("跌停价(元)"),  QStringLiteral("涨跌额(元)"),
+        QStringLiteral("最低价(元)"),  QStringLiteral("最高价(元)"),  QStringLiteral("涨跌幅%"),
+        QStringLiteral("成交量(手)"),  QStringLiteral("成交额(万)"),  QStringLiteral("竞买价(元)"),
+        QStringLiteral("竞卖价(元)"),  QStringLiteral("买一(元)/手"), QStringLiteral("买二(元)/手"),
+        QStringLiteral("买三(元)/手"), QStringLiteral("买四(元)/手"), QStringLiteral("买五(元)/手"),
+        QStringLiteral("卖一(元)/手"), QStringLiteral("卖二(元)/手"), QStringLiteral("卖三(元)/手"),
+        QStringLiteral("卖四(元)/手"), QStringLiteral("卖五(元)/手"),
     };
 }
 
@@ -102,12 +102,12 @@ PanelOutcome lookupPanel(AccountCode account, PanelSide side, const QString &cod
 
     if (side == PanelSide::Sell) {
         // shares bought today cannot be sold before the next trading day
-        if (!ledger.select(QStringLiteral("SELECT SUM(IIF(SL IS NULL,0,SL)) FROM tJXC WHERE code=") +
-                               accountDigit + QStringLiteral(" AND flag=1 AND GP=") +
-                               sqlLiteral(current.code) +
-                               QStringLiteral(" AND format(dtDate,\"yyyymmdd\")=") +
-                               sqlLiteral(yyyymmdd(clock.today())),
-                           rows, &error))
+        if (!ledger.select(
+                QStringLiteral("SELECT SUM(IIF(SL IS NULL,0,SL)) FROM tJXC WHERE code=") +
+                    accountDigit + QStringLiteral(" AND flag=1 AND GP=") +
+                    sqlLiteral(current.code) + QStringLiteral(" AND format(dtDate,\"yyyymmdd\")=") +
+                    sqlLiteral(yyyymmdd(clock.today())),
+                rows, &error))
             return failed(failureText(msg::ReadTableFailed, error));
         current.sellableQuantity = current.heldQuantity - static_cast<int>(rows.integer(0, 0));
         view.sellableText = QString::number(current.sellableQuantity);

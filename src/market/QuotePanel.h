@@ -30,9 +30,9 @@ struct PanelView
 {
     QString name;
     QString priceText;
-    QString cashText;     // buy side only
-    QString buyableText;  // buy side only
-    QString sellableText; // sell side only
+    QString cashText;        // buy side only
+    QString buyableText;     // buy side only
+    QString sellableText;    // sell side only
     QStringList quoteFields; // 20 texts under quoteFieldCaptions(), index 0 = field 1
 };
 

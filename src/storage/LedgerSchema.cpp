@@ -18,6 +18,7 @@ std::atomic<int> g_schemaCounter{0};
 
 const char *const SchemaStatements[] = {
     "PRAGMA journal_mode=DELETE",
+    "BEGIN",
     "CREATE TABLE tUser (code TEXT COLLATE NOCASE PRIMARY KEY, pwd TEXT COLLATE NOCASE)",
     "CREATE TABLE tAccount (Code INTEGER PRIMARY KEY, Name TEXT COLLATE NOCASE,"
     " YE NUMERIC, Init NUMERIC)",
@@ -60,6 +61,7 @@ bool createLedgerFile(const QString &path, QString *error)
                                          "(1,'短线试验',100000,100000),"
                                          "(2,'中线操作',100000,100000),"
                                          "(3,'长线投资',100000,100000)");
+            statements << QStringLiteral("COMMIT");
             for (const QString &sql : statements) {
                 if (!q.exec(sql)) {
                     ok = false;

@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 
 namespace yanlan {
 
@@ -124,13 +125,19 @@ void LoginDialog::login()
 
 void LoginDialog::showWithBorder()
 {
-    const bool visible = isVisible();
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    const Qt::WindowFlags bordered = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                     Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+    if (QWindow *window = windowHandle()) {
+        // setWindowFlags() would hide the window to re-create it, and a dialog that is hidden
+        // leaves its exec() loop: the start-up would take that for "退出". Change the flags of
+        // the window as it stands instead.
+        overrideWindowFlags(bordered);
+        window->setFlags(bordered);
+    } else {
+        setWindowFlags(bordered);
+    }
     setFixedSize(405, 269 - 23); // outer 405 x 269 with a title bar of about 23 pixels
     centre(this);
-    if (visible)
-        show();
 }
 
 bool LoginDialog::eventFilter(QObject *watched, QEvent *event)

@@ -8,9 +8,9 @@
 #include <curl/curl.h>
 
 using namespace yanlan;
-using yanlan::test::TestQuoteServer;
 using yanlan::test::notFoundReply;
 using yanlan::test::quoteReply;
+using yanlan::test::TestQuoteServer;
 
 Q_DECLARE_METATYPE(LookupResult::Status)
 
@@ -73,9 +73,8 @@ void QuoteClientTest::lookup_data()
     QTest::newRow("slash is escaped")
         << "12/34" << Replies{} << S::NotFound << "sh12/34"
         << QStringList{"/list=sz12%2F34", "/list=sh12%2F34"} << QString();
-    QTest::newRow("blank is escaped")
-        << "1 2" << Replies{} << S::NotFound << "sh1 2"
-        << QStringList{"/list=sz1%202", "/list=sh1%202"} << QString();
+    QTest::newRow("blank is escaped") << "1 2" << Replies{} << S::NotFound << "sh1 2"
+                                      << QStringList{"/list=sz1%202", "/list=sh1%202"} << QString();
     QTest::newRow("query and fragment marks are escaped")
         << "1?a=2#3" << Replies{} << S::NotFound << "sh1?a=2#3"
         << QStringList{"/list=sz1%3Fa%3D2%233", "/list=sh1%3Fa%3D2%233"} << QString();
@@ -94,7 +93,8 @@ void QuoteClientTest::lookup_data()
         << QStringList{"/list=sz000001"} << "HTTP 404 Not Found";
 
     QTest::newRow("reply with 12 fields")
-        << "000001" << Replies{{"/list=sz000001", "200 var hq_str_sz000001=\"a,1,2,3,4,5,6,7,8,9,10,11\";\n"}}
+        << "000001"
+        << Replies{{"/list=sz000001", "200 var hq_str_sz000001=\"a,1,2,3,4,5,6,7,8,9,10,11\";\n"}}
         << S::ReadFailed << "sz000001" << QStringList{"/list=sz000001"}
         << "malformed quote reply: 12 fields";
     QTest::newRow("reply with 29 fields")
@@ -111,9 +111,9 @@ void QuoteClientTest::lookup_data()
     QTest::newRow("reply without a double quote")
         << "000001" << Replies{{"/list=sz000001", "200 <html>gateway</html>"}} << S::ReadFailed
         << "sz000001" << QStringList{"/list=sz000001"} << "malformed quote reply: no double quote";
-    QTest::newRow("empty reply")
-        << "000001" << Replies{{"/list=sz000001", "200 "}} << S::ReadFailed << "sz000001"
-        << QStringList{"/list=sz000001"} << "malformed quote reply: no double quote";
+    QTest::newRow("empty reply") << "000001" << Replies{{"/list=sz000001", "200 "}} << S::ReadFailed
+                                 << "sz000001" << QStringList{"/list=sz000001"}
+                                 << "malformed quote reply: no double quote";
 }
 
 void QuoteClientTest::lookup()
@@ -285,12 +285,19 @@ void QuoteClientTest::resolveSettings_data()
     QTest::newRow("environment over defaults")
         << QStringList{"yanlan"} << allEnv << "env.example:81" << 7 << 4 << "http://env/list";
     QTest::newRow("command line over environment")
-        << QStringList{"yanlan", "--quote-host", "cli.example", "--quote-timeout", "9",
-                       "--quote-concurrency", "32", "--stock-list-url", "http://cli/list"}
+        << QStringList{"yanlan",
+                       "--quote-host",
+                       "cli.example",
+                       "--quote-timeout",
+                       "9",
+                       "--quote-concurrency",
+                       "32",
+                       "--stock-list-url",
+                       "http://cli/list"}
         << allEnv << "cli.example" << 9 << 32 << "http://cli/list";
     QTest::newRow("--opt=value form")
-        << QStringList{"yanlan", "--quote-host=h:1", "--quote-timeout=2",
-                       "--quote-concurrency=3", "--stock-list-url=http://x/y?a=b#c=d"}
+        << QStringList{"yanlan", "--quote-host=h:1", "--quote-timeout=2", "--quote-concurrency=3",
+                       "--stock-list-url=http://x/y?a=b#c=d"}
         << QStringList{} << "h:1" << 2 << 3 << "http://x/y?a=b#c=d";
     QTest::newRow("one option on the command line, the rest from the environment")
         << QStringList{"yanlan", "--quote-timeout", "3"} << allEnv << "env.example:81" << 3 << 4

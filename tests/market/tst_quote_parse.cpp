@@ -29,11 +29,39 @@ QString realReply()
 
 QStringList realFields()
 {
-    return QStringList{
-        QStringLiteral("平安银行"), "10.00", "10.00", "10.50", "10.80", "9.90", "10.49", "10.50",
-        "123456", "12345678.90", "100", "10.49", "200", "10.48", "300", "10.47", "400", "10.46",
-        "500", "10.45", "200", "10.50", "400", "10.51", "600", "10.52", "800", "10.53", "1000",
-        "10.54", "2024-01-05", "15:00:00", "00\";"};
+    return QStringList{QStringLiteral("平安银行"),
+                       "10.00",
+                       "10.00",
+                       "10.50",
+                       "10.80",
+                       "9.90",
+                       "10.49",
+                       "10.50",
+                       "123456",
+                       "12345678.90",
+                       "100",
+                       "10.49",
+                       "200",
+                       "10.48",
+                       "300",
+                       "10.47",
+                       "400",
+                       "10.46",
+                       "500",
+                       "10.45",
+                       "200",
+                       "10.50",
+                       "400",
+                       "10.51",
+                       "600",
+                       "10.52",
+                       "800",
+                       "10.53",
+                       "1000",
+                       "10.54",
+                       "2024-01-05",
+                       "15:00:00",
+                       "00\";"};
 }
 
 } // namespace
@@ -55,8 +83,8 @@ void QuoteParseTest::splitsFields_data()
     QTest::newRow("first field empty") << QStringLiteral("v=\",b\";\n") << QStringList{"", "b\";"};
     QTest::newRow("only the first double quote counts")
         << QStringLiteral("v=\"a\"b,c\";\n") << QStringList{"a\"b", "c\";"};
-    QTest::newRow("not-found reply") << QStringLiteral("var hq_str_sz9=\"\";\n")
-                                     << QStringList{"\";"};
+    QTest::newRow("not-found reply")
+        << QStringLiteral("var hq_str_sz9=\"\";\n") << QStringList{"\";"};
 
     // short replies: everything after the quote but the last character, never beyond
     QTest::newRow("quote is the last character") << QStringLiteral("v=\"") << QStringList{};
@@ -66,16 +94,15 @@ void QuoteParseTest::splitsFields_data()
     QTest::newRow("one character") << QStringLiteral("x") << QStringList{};
 
     // without a double quote the whole body but its last character is read
-    QTest::newRow("no double quote") << QStringLiteral("abc,def\n")
-                                     << QStringList{"abc", "def"};
+    QTest::newRow("no double quote") << QStringLiteral("abc,def\n") << QStringList{"abc", "def"};
     QTest::newRow("no double quote, last character cut")
         << QStringLiteral("a,b") << QStringList{"a", ""};
 
     // control characters (1..32) end a field; a run of them is one separator
-    QTest::newRow("CRLF at the end") << QStringLiteral("v=\"a,b\";\r\n")
-                                     << QStringList{"a", "b\";"};
-    QTest::newRow("tab inside a field splits it") << QStringLiteral("v=\"a\tb,c\";\n")
-                                                   << QStringList{"a", "b", "c\";"};
+    QTest::newRow("CRLF at the end")
+        << QStringLiteral("v=\"a,b\";\r\n") << QStringList{"a", "b\";"};
+    QTest::newRow("tab inside a field splits it")
+        << QStringLiteral("v=\"a\tb,c\";\n") << QStringList{"a", "b", "c\";"};
     QTest::newRow("run of controls is one separator")
         << QStringLiteral("v=\"a\r\n\t b,c\";\n") << QStringList{"a", QStringLiteral(" b"), "c\";"};
     QTest::newRow("controls then comma add no empty field")
@@ -84,14 +111,14 @@ void QuoteParseTest::splitsFields_data()
         << QStringLiteral("v=\"a,\r\nb\";\n") << QStringList{"a", "b\";"};
     QTest::newRow("controls between two commas leave one empty field")
         << QStringLiteral("v=\"a,\t,b\";\n") << QStringList{"a", "", "b\";"};
-    QTest::newRow("controls around a comma") << QStringLiteral("v=\"a\t,\tb\";\n")
-                                             << QStringList{"a", "b\";"};
+    QTest::newRow("controls around a comma")
+        << QStringLiteral("v=\"a\t,\tb\";\n") << QStringList{"a", "b\";"};
     QTest::newRow("leading controls are skipped")
         << QStringLiteral("v=\"\r\n\ta,b\";\n") << QStringList{"a", "b\";"};
-    QTest::newRow("controls then a final comma") << QStringLiteral("v=\"a\t,\n")
-                                                 << QStringList{"a", ""};
-    QTest::newRow("trailing controls add nothing") << QStringLiteral("v=\"a,b\t\t\n")
-                                                   << QStringList{"a", "b"};
+    QTest::newRow("controls then a final comma")
+        << QStringLiteral("v=\"a\t,\n") << QStringList{"a", ""};
+    QTest::newRow("trailing controls add nothing")
+        << QStringLiteral("v=\"a,b\t\t\n") << QStringList{"a", "b"};
     QTest::newRow("blank before a tab stays in the field")
         << QStringLiteral("v=\"a \tb\";\n") << QStringList{QStringLiteral("a "), "b\";"};
 }

@@ -406,7 +406,10 @@ void TestXlsWorkbook::failures_data()
     QTest::newRow("file opened read-only") << small << "read-only file" << "not open for writing";
     QTest::newRow("buffer never opened") << small << "closed buffer" << "not open for writing";
     QTest::newRow("no device") << small << "null" << "no device";
-    QTest::newRow("disk full") << large << "/dev/full" << "writing the workbook failed";
+    // A small workbook stays in the file's buffer until the flush reports the full disk.
+    QTest::newRow("disk full, buffered") << small << "/dev/full" << "writing the workbook failed";
+    QTest::newRow("disk full, written through") << large << "/dev/full"
+                                                << "writing the workbook failed";
     QTest::newRow("device stops taking bytes")
         << small << "choking returning 0" << "writing the workbook failed after 1000 of";
     QTest::newRow("device reports an error")

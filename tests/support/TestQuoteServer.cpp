@@ -131,6 +131,15 @@ void TestQuoteServer::setDelay(int milliseconds)
     m_state->delayMilliseconds = milliseconds;
 }
 
+void TestQuoteServer::reset()
+{
+    std::lock_guard lock(m_state->mutex);
+    m_state->replies.clear();
+    m_state->fallback = CannedReply{};
+    m_state->delayMilliseconds = 0;
+    m_state->targets.clear();
+}
+
 QStringList TestQuoteServer::requestedTargets() const
 {
     std::lock_guard lock(m_state->mutex);
@@ -171,19 +180,21 @@ int TestQuoteServer::unusedPort()
 QString quoteReply(const QString &prefixedCode, const QStringList &firstFields)
 {
     QStringList fields = {
-        QStringLiteral("平安银行"), QStringLiteral("10.00"), QStringLiteral("10.00"),
-        QStringLiteral("10.50"),    QStringLiteral("10.80"), QStringLiteral("9.90"),
-        QStringLiteral("10.49"),    QStringLiteral("10.50"), QStringLiteral("123456"),
+        QStringLiteral("平安银行"),    QStringLiteral("10.00"), QStringLiteral("10.00"),
+        QStringLiteral("10.50"),       QStringLiteral("10.80"), QStringLiteral("9.90"),
+        QStringLiteral("10.49"),       QStringLiteral("10.50"), QStringLiteral("123456"),
         QStringLiteral("12345678.90"),
     };
     for (int k = 1; k <= 5; ++k) // bids
         fields << QString::number(100 * k) << QStringLiteral("%1").arg(10.50 - 0.01 * k, 0, 'f', 2);
     for (int k = 1; k <= 5; ++k) // asks
-        fields << QString::number(200 * k) << QStringLiteral("%1").arg(10.50 + 0.01 * (k - 1), 0, 'f', 2);
+        fields << QString::number(200 * k)
+               << QStringLiteral("%1").arg(10.50 + 0.01 * (k - 1), 0, 'f', 2);
     fields << QStringLiteral("2024-01-05") << QStringLiteral("15:00:00") << QStringLiteral("00");
     for (int i = 0; i < firstFields.size() && i < fields.size(); ++i)
         fields[i] = firstFields.at(i);
-    return QStringLiteral("var hq_str_%1=\"%2\";\n").arg(prefixedCode, fields.join(QLatin1Char(',')));
+    return QStringLiteral("var hq_str_%1=\"%2\";\n")
+        .arg(prefixedCode, fields.join(QLatin1Char(',')));
 }
 
 QString notFoundReply(const QString &prefixedCode)

@@ -31,6 +31,9 @@ public:
     // Every reply waits this long first (cut short when the server stops).
     void setDelay(int milliseconds);
 
+    // Back to no replies, a 404 fallback, no delay and an empty log.
+    void reset();
+
     QStringList requestedTargets() const;
     int requestCount() const;
     void clearLog();

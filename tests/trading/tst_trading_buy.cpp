@@ -24,6 +24,8 @@ private slots:
     void cashTest();
     void pricesAreWrittenRounded_data();
     void pricesAreWrittenRounded();
+    void averageCostUsesUnroundedAmount();
+    void buyBackToZeroKeepsCost();
     void checksRunInOrder_data();
     void checksRunInOrder();
     void declinedConfirmationWritesNothing();
@@ -174,6 +176,38 @@ void TestTradingBuy::pricesAreWrittenRounded()
     QCOMPARE(statements.at(0), journal);
     QCOMPARE(statements.at(2), position);
     QCOMPARE(statements.at(3), debit);
+}
+
+// The journal and the cash take the rounded amount; the average cost takes the
+// amount itself. One bonus share held at cost 0, one bought at 0.006: the amount
+// 0.006 averages to 0.003 (written 0), the rounded 0.01 would give 0.005 (0.01).
+void TestTradingBuy::averageCostUsesUnroundedAmount()
+{
+    TestLedger t;
+    t.exec(QStringLiteral("INSERT INTO tStore (CODE,GP,SL,CBJ) VALUES (1,'sz000001',1,0)"));
+    WatchingPrompter prompter(t.ledger());
+    QCOMPARE(placeBuyOrder(orderInput(1, QStringLiteral("1"), QStringLiteral("0.01")), sampleQuote(0.006),
+                           t.ledger(), prompter),
+             OrderOutcome::Done);
+    const QStringList statements = t.takeStatements();
+    QCOMPARE(statements.size(), 4);
+    QCOMPARE(statements.at(0),
+             QStringLiteral("INSERT INTO tJXC (CODE,GP,GPNAME,sl,dj,je,flag) VALUES (1,'sz000001','示例股份',1,0.01,0.01,1)"));
+    QCOMPARE(statements.at(2), QStringLiteral("UPDATE tStore SET SL=2,CBJ=0 WHERE CODE=1 AND GP='sz000001'"));
+    QCOMPARE(statements.at(3), QStringLiteral("UPDATE tAccount SET YE=iif(YE IS NULL,0,YE)-0.01 WHERE CODE=1"));
+}
+
+// A position short by exactly the bought quantity ends at 0 with no average to form.
+void TestTradingBuy::buyBackToZeroKeepsCost()
+{
+    TestLedger t;
+    t.exec(QStringLiteral("INSERT INTO tStore (CODE,GP,SL,CBJ) VALUES (1,'sz000001',-100,4)"));
+    WatchingPrompter prompter(t.ledger());
+    QCOMPARE(placeBuyOrder(orderInput(1, QStringLiteral("100")), sampleQuote(4.5), t.ledger(), prompter),
+             OrderOutcome::Done);
+    QCOMPARE(t.takeStatements().at(2), QStringLiteral("UPDATE tStore SET SL=0 WHERE CODE=1 AND GP='sz000001'"));
+    QCOMPARE(committedRows(t.path()).filter(QStringLiteral("tStore:")),
+             QStringList{QStringLiteral("tStore:1|sz000001|0|4")});
 }
 
 void TestTradingBuy::checksRunInOrder_data()

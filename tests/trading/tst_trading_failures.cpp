@@ -181,6 +181,7 @@ void TestTradingFailures::failedBegin()
     holdPosition(t);
     const QStringList before = committedRows(t.path());
     const CurrentQuote current = sampleQuote(6, 100000, 800, 5);
+    t.takeStatements();
     t.ledger().close();
 
     RecordingPrompter prompter;
