@@ -22,10 +22,12 @@ using namespace yanlan::bench;
 namespace {
 
 constexpr int StockCount = 500;
-constexpr int RowsPerStock = 200; // 120 buys, then 80 sells: every stock stays held
+constexpr int RowsPerStock = 200; // one trade a day: 120 buys, then 80 sells, so every stock stays held
 constexpr int BuysPerStock = 120;
 constexpr int JournalRows = StockCount * RowsPerStock;
 
+// The journal is written in time order, as trades append to it: day by day, each day's
+// trades of every stock.
 bool fillLedger(Ledger &ledger, const QStringList &codes, QString *error)
 {
     LedgerTransaction transaction(ledger);
@@ -34,28 +36,29 @@ bool fillLedger(Ledger &ledger, const QStringList &codes, QString *error)
     QSqlQuery trade(ledger.database());
     trade.prepare(QStringLiteral("INSERT INTO tJXC (Code,GP,GPName,sl,dj,je,cbj,flag,dtDate) "
                                  "VALUES (1,?,?,100,?,?,?,?,?)"));
-    QSqlQuery store(ledger.database());
-    store.prepare(QStringLiteral("INSERT INTO tStore (CODE,GP,SL,CBJ) VALUES (1,?,?,10)"));
     const QDateTime first(QDate(2024, 1, 2), QTime(9, 30));
-    for (int s = 0; s < codes.size(); ++s) {
-        const QString &code = codes.at(s);
-        const QString name = QStringLiteral("股票") + code.mid(2);
-        for (int j = 0; j < RowsPerStock; ++j) {
-            const bool buy = j < BuysPerStock;
-            const double price = 10 + (j % 10) * 0.1;
+    for (int day = 0; day < RowsPerStock; ++day) {
+        const bool buy = day < BuysPerStock;
+        const double price = 10 + (day % 10) * 0.1;
+        for (int s = 0; s < codes.size(); ++s) {
+            const QString &code = codes.at(s);
             trade.addBindValue(code);
-            trade.addBindValue(name);
+            trade.addBindValue(QStringLiteral("股票") + code.mid(2));
             trade.addBindValue(price);
             trade.addBindValue(price * 100);
             trade.addBindValue(buy ? QVariant() : QVariant(10.0));
             trade.addBindValue(buy ? 1 : 2);
-            trade.addBindValue(first.addDays(j).addSecs(s * 7)
+            trade.addBindValue(first.addDays(day).addSecs(s * 7)
                                    .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
             if (!trade.exec()) {
                 *error = QStringLiteral("cannot fill the journal");
                 return false;
             }
         }
+    }
+    QSqlQuery store(ledger.database());
+    store.prepare(QStringLiteral("INSERT INTO tStore (CODE,GP,SL,CBJ) VALUES (1,?,?,10)"));
+    for (const QString &code : codes) {
         store.addBindValue(code);
         store.addBindValue((2 * BuysPerStock - RowsPerStock) * 100);
         if (!store.exec()) {
@@ -109,18 +112,6 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    {
-        LedgerRows raw; QString e;
-        timer.restart();
-        ledger.select(historyStatement(AccountCode(1), HistoryFilter{}), raw, &e);
-        std::fprintf(stderr, "raw select %.1f\n", elapsedMs(timer));
-        timer.restart();
-        HistoryResult h = queryHistory(AccountCode(1), HistoryFilter{}, ledger, prompter);
-        std::fprintf(stderr, "queryHistory %.1f\n", elapsedMs(timer));
-        timer.restart();
-        HistoryModel m; m.setRows(h.rows, false);
-        std::fprintf(stderr, "model %.1f\n", elapsedMs(timer));
-    }
     timer.restart();
     HistoryResult history = queryHistory(AccountCode(1), HistoryFilter{}, ledger, prompter);
     HistoryModel model;

@@ -145,24 +145,28 @@ void TestStorageAccounts::saveTitle_data()
     const QString refused = QStringLiteral("对不起,标题不能为空!");
     const QString saved = QStringLiteral("保存成功!");
 
-    QTest::newRow("trimmed") << "  新标题\t" << QList<bool>{true} << QString() << QStringList{question}
-                             << QStringList{saved}
+    QTest::newRow("trimmed") << "  新标题\t" << QList<bool>{true} << QString()
+                             << QStringList{question} << QStringList{saved}
                              << QStringList{"UPDATE tAccount SET NAME='新标题' WHERE CODE=2"}
                              << "新标题";
-    QTest::newRow("blanks and a quote inside") << "O'Neil 的 账户" << QList<bool>{true} << QString()
-                                               << QStringList{question} << QStringList{saved}
-                                               << QStringList{"UPDATE tAccount SET NAME='O''Neil 的 账户' WHERE CODE=2"}
-                                               << "O'Neil 的 账户";
+    QTest::newRow("blanks and a quote inside")
+        << "O'Neil 的 账户" << QList<bool>{true} << QString() << QStringList{question}
+        << QStringList{saved}
+        << QStringList{"UPDATE tAccount SET NAME='O''Neil 的 账户' WHERE CODE=2"}
+        << "O'Neil 的 账户";
     QTest::newRow("empty") << "" << QList<bool>{} << QString() << QStringList{}
                            << QStringList{refused} << QStringList{} << "中线操作";
     QTest::newRow("blank") << " \t " << QList<bool>{} << QString() << QStringList{}
                            << QStringList{refused} << QStringList{} << "中线操作";
-    QTest::newRow("declined") << "新标题" << QList<bool>{false} << QString() << QStringList{question}
-                              << QStringList{} << QStringList{} << "中线操作";
-    QTest::newRow("update fails")
-        << "新标题" << QList<bool>{true} << failTrigger("BEFORE UPDATE ON tAccount")
-        << QStringList{question} << QStringList{QStringLiteral("对不起,保存失败!") + '\r' + Boom}
-        << QStringList{"UPDATE tAccount SET NAME='新标题' WHERE CODE=2"} << "中线操作";
+    QTest::newRow("declined") << "新标题" << QList<bool>{false} << QString()
+                              << QStringList{question} << QStringList{} << QStringList{}
+                              << "中线操作";
+    QTest::newRow("update fails") << "新标题" << QList<bool>{true}
+                                  << failTrigger("BEFORE UPDATE ON tAccount")
+                                  << QStringList{question}
+                                  << QStringList{QStringLiteral("对不起,保存失败!") + '\r' + Boom}
+                                  << QStringList{"UPDATE tAccount SET NAME='新标题' WHERE CODE=2"}
+                                  << "中线操作";
 }
 
 void TestStorageAccounts::saveTitle()
@@ -228,14 +232,21 @@ void TestStorageAccounts::reinitialiseTouchesOnlyItsAccount_data()
     QTest::addColumn<QString>("amount");
     QTest::addColumn<QString>("question");
 
-    QTest::newRow("blanks and a trailing zero") << 2 << " 5000.50 " << "中线操作" << "5000.5"
-                                                << reinitQuestion("中线操作");
-    QTest::newRow("third decimal rounds") << 2 << "1234.567" << "  试 验 " << "1234.57"
-                                          << reinitQuestion("试 验");
-    QTest::newRow("negative") << 2 << "-250" << "中线操作" << "-250" << reinitQuestion("中线操作");
-    QTest::newRow("first account") << 1 << "100000.00" << "短线试验" << "100000"
-                                   << reinitQuestion("短线试验");
-    QTest::newRow("third account") << 3 << "0.005" << "O'Neil" << "0.01" << reinitQuestion("O'Neil");
+    QTest::newRow("blanks and a trailing zero") << 2 << " 5000.50 "
+                                                << "中线操作"
+                                                << "5000.5" << reinitQuestion("中线操作");
+    QTest::newRow("third decimal rounds") << 2 << "1234.567"
+                                          << "  试 验 "
+                                          << "1234.57" << reinitQuestion("试 验");
+    QTest::newRow("negative") << 2 << "-250"
+                              << "中线操作"
+                              << "-250" << reinitQuestion("中线操作");
+    QTest::newRow("first account") << 1 << "100000.00"
+                                   << "短线试验"
+                                   << "100000" << reinitQuestion("短线试验");
+    QTest::newRow("third account") << 3 << "0.005"
+                                   << "O'Neil"
+                                   << "0.01" << reinitQuestion("O'Neil");
 }
 
 void TestStorageAccounts::reinitialiseTouchesOnlyItsAccount()
@@ -255,9 +266,10 @@ void TestStorageAccounts::reinitialiseTouchesOnlyItsAccount()
     QVERIFY(reinitialiseAccount(AccountCode(account), balance, title, t.ledger(), prompter));
 
     const QString d = QString::number(account);
-    QCOMPARE(t.takeStatements(),
-             (QStringList{"UPDATE tAccount SET YE=" + amount + ",Init=" + amount + " WHERE CODE=" + d,
-                          "DELETE FROM tJXC WHERE CODE=" + d, "DELETE FROM tStore WHERE CODE=" + d}));
+    QCOMPARE(
+        t.takeStatements(),
+        (QStringList{"UPDATE tAccount SET YE=" + amount + ",Init=" + amount + " WHERE CODE=" + d,
+                     "DELETE FROM tJXC WHERE CODE=" + d, "DELETE FROM tStore WHERE CODE=" + d}));
     QCOMPARE(prompter.asked, QStringList{question});
     QCOMPARE(prompter.informed, QStringList{QStringLiteral("初始化成功!")});
 
@@ -267,8 +279,7 @@ void TestStorageAccounts::reinitialiseTouchesOnlyItsAccount()
             QCOMPARE(after[other - 1], before[other - 1]);
     }
     // the title stays the saved one, whatever the field held
-    QCOMPARE(after[account - 1],
-             QStringList{d + '|' + name + '|' + amount + '|' + amount});
+    QCOMPARE(after[account - 1], QStringList{d + '|' + name + '|' + amount + '|' + amount});
 }
 
 void TestStorageAccounts::reinitialiseDeclinedChangesNothing()
@@ -332,32 +343,49 @@ void TestStorageAccounts::changePassword_data()
     const QStringList done{QStringLiteral("修改密码成功!")};
     const QString abc = scrambleTypedPassword("ABC");
 
-    QTest::newRow("changed") << QString() << "123456" << "secret" << "secret" << QList<bool>{true}
-                             << done << "SECRET";
-    QTest::newRow("new and confirmation trimmed") << QString() << "123456" << " abc" << "abc\t"
-                                                  << QList<bool>{true} << done << "abc";
-    QTest::newRow("old with blanks") << QString() << " 123456  " << "x" << "x" << QList<bool>{true}
-                                     << done << "x";
-    QTest::newRow("old in another case")
-        << "UPDATE tUser SET pwd='" + abc + "'" << "aBc" << "x" << "x" << QList<bool>{true} << done
-        << "x";
-    QTest::newRow("empty new password") << QString() << "123456" << "" << " " << QList<bool>{true}
-                                        << done << "";
+    QTest::newRow("changed") << QString() << "123456"
+                             << "secret"
+                             << "secret" << QList<bool>{true} << done << "SECRET";
+    QTest::newRow("new and confirmation trimmed") << QString() << "123456"
+                                                  << " abc"
+                                                  << "abc\t" << QList<bool>{true} << done << "abc";
+    QTest::newRow("old with blanks") << QString() << " 123456  "
+                                     << "x"
+                                     << "x" << QList<bool>{true} << done << "x";
+    QTest::newRow("old in another case") << "UPDATE tUser SET pwd='" + abc + "'"
+                                         << "aBc"
+                                         << "x"
+                                         << "x" << QList<bool>{true} << done << "x";
+    QTest::newRow("empty new password") << QString() << "123456"
+                                        << ""
+                                        << " " << QList<bool>{true} << done << "";
     QTest::newRow("confirmation differs in case")
-        << QString() << "123456" << "abc" << "ABC" << QList<bool>{}
-        << QStringList{"对不起,新密码不一致!"} << "123456";
-    QTest::newRow("confirmation missing") << QString() << "123456" << "abc" << "" << QList<bool>{}
-                                          << QStringList{"对不起,新密码不一致!"} << "123456";
-    QTest::newRow("wrong old") << QString() << "12345" << "abc" << "abc" << QList<bool>{}
-                               << QStringList{"对不起,旧密码错误!"} << "123456";
-    QTest::newRow("declined") << QString() << "123456" << "abc" << "abc" << QList<bool>{false}
-                              << QStringList{} << "123456";
+        << QString() << "123456"
+        << "abc"
+        << "ABC" << QList<bool>{} << QStringList{"对不起,新密码不一致!"} << "123456";
+    QTest::newRow("confirmation missing")
+        << QString() << "123456"
+        << "abc"
+        << "" << QList<bool>{} << QStringList{"对不起,新密码不一致!"} << "123456";
+    QTest::newRow("wrong old") << QString() << "12345"
+                               << "abc"
+                               << "abc" << QList<bool>{} << QStringList{"对不起,旧密码错误!"}
+                               << "123456";
+    QTest::newRow("declined") << QString() << "123456"
+                              << "abc"
+                              << "abc" << QList<bool>{false} << QStringList{} << "123456";
     QTest::newRow("user table unreadable")
-        << "ALTER TABLE tUser RENAME TO tUserGone" << "123456" << "abc" << "abc" << QList<bool>{}
-        << QStringList{"对不起,读取用户表失败!"} << QString();
-    QTest::newRow("no such user") << "DELETE FROM tUser" << "" << "" << "" << QList<bool>{}
-                                  << QStringList{"对不起,该用户不存在!"} << QString();
-    QTest::newRow("update fails") << failTrigger("BEFORE UPDATE ON tUser") << "123456" << "abc"
+        << "ALTER TABLE tUser RENAME TO tUserGone"
+        << "123456"
+        << "abc"
+        << "abc" << QList<bool>{} << QStringList{"对不起,读取用户表失败!"} << QString();
+    QTest::newRow("no such user") << "DELETE FROM tUser"
+                                  << ""
+                                  << ""
+                                  << "" << QList<bool>{} << QStringList{"对不起,该用户不存在!"}
+                                  << QString();
+    QTest::newRow("update fails") << failTrigger("BEFORE UPDATE ON tUser") << "123456"
+                                  << "abc"
                                   << "abc" << QList<bool>{true}
                                   << QStringList{"对不起,修改密码失败!"} << "123456";
 }

@@ -28,7 +28,8 @@ private slots:
 
 void TestStorageLogin::typedAgainstStored_data()
 {
-    QTest::addColumn<QString>("storedPwd"); // the literal put into tUser.pwd; null keeps the fresh one
+    QTest::addColumn<QString>(
+        "storedPwd"); // the literal put into tUser.pwd; null keeps the fresh one
     QTest::addColumn<QString>("typed");
     QTest::addColumn<LoginCheck>("expected");
 
@@ -41,18 +42,23 @@ void TestStorageLogin::typedAgainstStored_data()
     QTest::newRow("initial password cut short") << QString() << "12345" << wrong;
     QTest::newRow("initial password longer") << QString() << "1234567" << wrong;
     QTest::newRow("empty against initial") << QString() << "" << wrong;
-    QTest::newRow("lower case against upper") << abc << "abc" << accepted;
+    QTest::newRow("lower case against upper") << abc << " abc " << accepted;
     QTest::newRow("mixed case padded") << abc << " aBc " << accepted;
     QTest::newRow("other letters") << abc << "abd" << wrong;
-    QTest::newRow("stored with blanks around") << "  " + abc + " " << "ABC" << accepted;
+    QTest::newRow("stored with blanks around") << "  " + abc + " "
+                                               << "ABC" << accepted;
     // a stored form made from lower-case bytes: the typed text is always upper-cased first
     QTest::newRow("stored from lower case") << scramblePassword("abc") << "abc" << wrong;
-    QTest::newRow("Chinese, as GBK bytes") << scramblePassword(toGbk("密码A")) << " 密码a" << accepted;
-    QTest::newRow("Chinese, as UTF-8 bytes") << scramblePassword(QStringLiteral("密码A").toUtf8())
-                                             << "密码A" << wrong;
-    QTest::newRow("empty stored, empty typed") << "" << "" << accepted;
-    QTest::newRow("empty stored, blank typed") << "" << "  " << accepted;
-    QTest::newRow("empty stored, something typed") << "" << "1" << wrong;
+    QTest::newRow("Chinese, as GBK bytes")
+        << scramblePassword(toGbk("密码A")) << " 密码a" << accepted;
+    QTest::newRow("Chinese, as UTF-8 bytes")
+        << scramblePassword(QStringLiteral("密码A").toUtf8()) << "密码A" << wrong;
+    QTest::newRow("empty stored, empty typed") << ""
+                                               << "" << accepted;
+    QTest::newRow("empty stored, blank typed") << ""
+                                               << "  " << accepted;
+    QTest::newRow("empty stored, something typed") << ""
+                                                   << "1" << wrong;
 }
 
 void TestStorageLogin::typedAgainstStored()
@@ -92,8 +98,8 @@ void TestStorageLogin::failures_data()
                                            << LoginCheck::ReadFailed << "对不起,读取数据表错误!";
     QTest::newRow("no user row") << "DELETE FROM tUser" << LoginCheck::NoSuchUser
                                  << "对不起,用户不存在!";
-    QTest::newRow("wrong password") << "UPDATE tUser SET pwd='XX'" << LoginCheck::WrongPassword
-                                    << "对不起,密码错误!";
+    QTest::newRow("wrong password")
+        << "UPDATE tUser SET pwd='XX'" << LoginCheck::WrongPassword << "对不起,密码错误!";
 }
 
 void TestStorageLogin::failures()
