@@ -11,36 +11,53 @@ namespace {
 
 const QString DayOfRow = QStringLiteral("format(dtDate,\"yyyymmdd\")");
 
-// 'yyyy-MM-dd hh:mm:ss' as the ledger stores it; read by hand because a history can
-// hold a hundred thousand rows and QDateTime::fromString is slow at that.
-QDateTime storedDateTime(const QVariant &value)
+// Reads dtDate as the ledger stores it, 'yyyy-MM-dd hh:mm:ss'. By hand, because a history
+// can hold a hundred thousand rows and QDateTime::fromString is slow at that; the trades of
+// one day come together, so the date of the previous row is kept.
+class StoredDateTimeReader
 {
-    if (value.metaType().id() == QMetaType::QDateTime)
-        return value.toDateTime();
-    const QString s = value.toString();
-    auto digits = [&s](int from, int count, bool *ok) {
-        int n = 0;
-        for (int i = from; i < from + count; ++i) {
-            if (i >= s.size() || !s.at(i).isDigit()) {
-                *ok = false;
-                return 0;
-            }
-            n = n * 10 + s.at(i).digitValue();
+public:
+    QDateTime read(const QVariant &value)
+    {
+        if (value.metaType().id() == QMetaType::QDateTime)
+            return value.toDateTime();
+        const QString text = value.toString();
+        if (text.size() < 10 || !hasDigits(text, 0, 4) || !hasDigits(text, 5, 2) ||
+            !hasDigits(text, 8, 2))
+            return QDateTime::fromString(text, Qt::ISODate);
+        const QStringView day = QStringView(text).left(10);
+        if (day != m_day) {
+            m_day = day.toString();
+            m_date = QDate(number(text, 0, 4), number(text, 5, 2), number(text, 8, 2));
         }
-        return n;
-    };
-    bool ok = true;
-    const QDate date(digits(0, 4, &ok), digits(5, 2, &ok), digits(8, 2, &ok));
-    if (!ok)
-        return QDateTime::fromString(s, Qt::ISODate);
-    QTime time(0, 0);
-    if (s.size() >= 19) {
-        const QTime t(digits(11, 2, &ok), digits(14, 2, &ok), digits(17, 2, &ok));
-        if (ok)
-            time = t;
+        QTime time(0, 0);
+        if (text.size() >= 19 && hasDigits(text, 11, 2) && hasDigits(text, 14, 2) &&
+            hasDigits(text, 17, 2))
+            time = QTime(number(text, 11, 2), number(text, 14, 2), number(text, 17, 2));
+        return QDateTime(m_date, time);
     }
-    return QDateTime(date, time);
-}
+
+private:
+    static bool hasDigits(const QString &text, int from, int count)
+    {
+        for (int i = from; i < from + count; ++i) {
+            const char16_t c = text.at(i).unicode();
+            if (c < u'0' || c > u'9')
+                return false;
+        }
+        return true;
+    }
+    static int number(const QString &text, int from, int count)
+    {
+        int n = 0;
+        for (int i = from; i < from + count; ++i)
+            n = n * 10 + (text.at(i).unicode() - u'0');
+        return n;
+    }
+
+    QString m_day;
+    QDate m_date;
+};
 
 } // namespace
 
@@ -98,13 +115,14 @@ HistoryResult queryHistory(AccountCode account, const HistoryFilter &filter, Led
     const int je = rows.columnIndex(QStringLiteral("je"));
     const int cbj = rows.columnIndex(QStringLiteral("cbj"));
 
+    StoredDateTimeReader dates;
     result.rows.reserve(rows.rowCount());
     for (int i = 0; i < rows.rowCount(); ++i) {
         HistoryRow row;
         row.autoId = rows.integer(i, autoId);
         row.gp = rows.text(i, gp);
         row.gpName = rows.text(i, gpName);
-        row.dtDate = storedDateTime(rows.value(i, dtDate));
+        row.dtDate = dates.read(rows.value(i, dtDate));
         row.flag = static_cast<int>(rows.integer(i, flag));
         row.sl = rows.integer(i, sl);
         row.dj = rows.number(i, dj);

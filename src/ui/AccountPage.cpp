@@ -73,7 +73,7 @@ QLabel *figureBox(const QString &objectName, const QString &title, QWidget *pare
     label->setObjectName(objectName);
     label->setAccessibleName(title);
     label->setAlignment(Qt::AlignCenter);
-    label->setMinimumWidth(66);
+    label->setMinimumWidth(56);
     label->setStyleSheet(QStringLiteral("color:#b00000;font-weight:bold;"));
     layout->addWidget(label);
     into->addWidget(group);
@@ -154,12 +154,13 @@ QWidget *AccountPage::buildQuoteGrid(const QString &suffix, QVector<QLineEdit *>
         auto *label = new QLabel(captions.value(n - 1), grid);
         label->setAlignment(Qt::AlignCenter);
         label->setFixedHeight(FieldHeight);
-        label->setFixedWidth(64);
+        label->setFixedWidth(54);
         label->setStyleSheet(
-            QStringLiteral("background:#e8eef7;border:1px solid #c5d0e0;font-size:11px;"));
+            QStringLiteral("background:#e8eef7;border:1px solid #c5d0e0;font-size:10px;"));
         QLineEdit *field = readOnlyField(name(QStringLiteral("edt_%1_")) + QString::number(n) + suffix,
                                          captions.value(n - 1), grid);
-        field->setMinimumWidth(48);
+        field->setMinimumWidth(column < 2 ? 50 : 66);
+        field->setStyleSheet(QStringLiteral("QLineEdit{background:#f4f4f4;font-size:11px;}"));
         layout->addWidget(label, row, column * 2);
         layout->addWidget(field, row, column * 2 + 1);
         fields.append(field);
@@ -210,7 +211,6 @@ QWidget *AccountPage::buildBuyTab()
     form->addWidget(m_buyQuantity, 3, 1, 1, 2);
     form->addWidget(m_buyButton, 4, 1, 1, 2);
     m_buyCode->setFixedWidth(64);
-    m_buyName->setFixedWidth(140);
     row->addLayout(form);
 
     auto *figures = new QVBoxLayout;
@@ -259,7 +259,7 @@ QWidget *AccountPage::buildSellTab()
     form->addWidget(caption(QStringLiteral("卖出数量："), tab), 3, 0);
     form->addWidget(m_sellQuantity, 3, 1);
     form->addWidget(m_sellButton, 4, 1);
-    m_sellCode->setFixedWidth(150);
+    m_sellCode->setFixedWidth(112);
     row->addLayout(form);
 
     auto *figures = new QVBoxLayout;
