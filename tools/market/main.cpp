@@ -256,6 +256,8 @@ int main(int argc, char *argv[])
     Service service(universe, options);
     httplib::Server svr;
     svr.new_task_queue = [] { return new httplib::ThreadPool(128); };
+    // answer at once: headers and body go out in separate writes
+    svr.set_tcp_nodelay(true);
     if (options.latencyMs > 0) {
         const int latency = options.latencyMs;
         svr.set_pre_routing_handler([latency](const httplib::Request &, httplib::Response &) {
