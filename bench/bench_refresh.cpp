@@ -74,7 +74,7 @@ int main(int argc, char **argv)
 
     QuoteSettings settings;
     settings.host = market.host();
-    // The program fetches QuoteSettings{}.maxConcurrent quotes at a time (16, or
+    // The program fetches QuoteSettings{}.maxConcurrent quotes at a time (32, or
     // --quote-concurrency / YANLAN_QUOTE_CONCURRENCY). Here every one of the 100 codes
     // may be in flight at once, so the figure shows what concurrency itself buys.
     const int programDefault = settings.maxConcurrent;

@@ -14,7 +14,7 @@ struct QuoteSettings
     // Both the connect time-out and the time-out of a whole request.
     int timeoutSeconds = 5;
     // Transfers in flight at once when many quotes are fetched together.
-    int maxConcurrent = 16;
+    int maxConcurrent = 32;
     QString stockListUrl = defaultStockListUrl();
 
     static QString defaultStockListUrl();
