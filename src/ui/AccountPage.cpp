@@ -88,7 +88,7 @@ void setupGrid(QTableView *view)
     view->verticalHeader()->setVisible(false);
     view->verticalHeader()->setDefaultSectionSize(20);
     view->horizontalHeader()->setStretchLastSection(true);
-    view->horizontalHeader()->setDefaultSectionSize(80);
+    view->horizontalHeader()->setDefaultSectionSize(72);
     view->setAlternatingRowColors(true);
 }
 
@@ -365,7 +365,9 @@ QWidget *AccountPage::buildHistoryTab()
     m_history = new HistoryModel(this);
     m_historyView->setModel(m_history);
     setupGrid(m_historyView);
-    m_historyView->setColumnWidth(2, 140);
+    m_historyView->setColumnWidth(0, 64);
+    m_historyView->setColumnWidth(2, 136);
+    m_historyView->setColumnWidth(3, 56);
     layout->addWidget(m_historyView, 1);
 
     connect(query, &QPushButton::clicked, this, &AccountPage::queryHistory);
