@@ -6,6 +6,8 @@
 #include "common/NumberFormat.h"
 #include "common/Text.h"
 
+#include <limits>
+
 namespace yanlan {
 
 OrderOutcome placeBuyOrder(const OrderInput &input, const CurrentQuote &current, Ledger &ledger,
@@ -66,6 +68,12 @@ OrderOutcome placeBuyOrder(const OrderInput &input, const CurrentQuote &current,
                         priceText + QLatin1Char(')');
     } else {
         const qint64 newQuantity = held.integer(0, QStringLiteral("SL")) + quantity;
+        if (newQuantity > std::numeric_limits<int>::max()) {
+            // quantities are 32-bit everywhere they are read back
+            transaction.rollback();
+            prompter.inform(msg::trade::PositionTooLarge);
+            return OrderOutcome::Refused;
+        }
         if (newQuantity == 0) {
             // no average can be formed; the cost price stays
             positionWrite = QStringLiteral("UPDATE tStore SET SL=0") + position;

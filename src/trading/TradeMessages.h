@@ -10,6 +10,7 @@ inline const QString QuantityEmpty = QStringLiteral("对不起,数量不能为�
 inline const QString QuantityNotWhole = QStringLiteral("对不起,数量只能为整数!");
 inline const QString QuantityNegative = QStringLiteral("对不起,数量不能为负数!");
 inline const QString QuantityTooLarge = QStringLiteral("对不起,数量超出范围!");
+inline const QString PositionTooLarge = QStringLiteral("对不起,持仓数量超出范围!");
 inline const QString CashShort = QStringLiteral("对不起,帐户余额不足!");
 
 inline QString sellableExceeded(int sellable)

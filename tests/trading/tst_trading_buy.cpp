@@ -30,6 +30,7 @@ private slots:
     void checksRunInOrder();
     void declinedConfirmationWritesNothing();
     void accountsKeepSeparatePositions();
+    void positionPast32BitsIsRefused();
 };
 
 void TestTradingBuy::workedExample_data()
@@ -289,6 +290,30 @@ void TestTradingBuy::accountsKeepSeparatePositions()
                           QStringLiteral("tStore:2|sz000001|400|5.25")}));
     QCOMPARE(t.scalar(QStringLiteral("SELECT group_concat(YE,',') FROM (SELECT YE FROM tAccount ORDER BY Code)")),
              QStringLiteral("99100,97900,100000"));
+}
+
+// A position is read back as a 32-bit quantity everywhere; a buy that would pass that
+// is refused and leaves nothing behind.
+void TestTradingBuy::positionPast32BitsIsRefused()
+{
+    TestLedger t;
+    t.exec(QStringLiteral("UPDATE tAccount SET YE=1e12,Init=1e12 WHERE Code=1"));
+    t.exec(QStringLiteral("INSERT INTO tJXC (Code,GP,GPName,sl,dj,je,flag) VALUES (1,'sz000001','示例股份',2147483000,0.01,21474830,1)"));
+    t.exec(QStringLiteral("INSERT INTO tStore (CODE,GP,SL,CBJ) VALUES (1,'sz000001',2147483000,0.01)"));
+    const QStringList before = committedRows(t.path());
+    WatchingPrompter prompter(t.ledger());
+    QCOMPARE(placeBuyOrder(orderInput(1, QStringLiteral("648"), QStringLiteral("0.01")),
+                           sampleQuote(0.01, 1e12), t.ledger(), prompter),
+             OrderOutcome::Refused);
+    QCOMPARE(prompter.informed, QStringList{msg::trade::PositionTooLarge});
+    QVERIFY(!prompter.boxShownInTransaction());
+    QCOMPARE(committedRows(t.path()), before);
+    // one share fewer still fits
+    prompter.clear();
+    QCOMPARE(placeBuyOrder(orderInput(1, QStringLiteral("647"), QStringLiteral("0.01")),
+                           sampleQuote(0.01, 1e12), t.ledger(), prompter),
+             OrderOutcome::Done);
+    QCOMPARE(t.scalar(QStringLiteral("SELECT SL FROM tStore WHERE CODE=1")), QStringLiteral("2147483647"));
 }
 
 QTEST_GUILESS_MAIN(TestTradingBuy)
