@@ -112,9 +112,9 @@ AccountPage::AccountPage(AccountCode account, AppContext &context, QWidget *pare
     m_tradeTabs->setAccessibleName(QStringLiteral("交易管理"));
     static const char *const buyTabNames[] = {"TabSheet1", "RzTabSheet3", "RzTabSheet7"};
     static const char *const sellTabNames[] = {"TabSheet2", "RzTabSheet4", "RzTabSheet8"};
-    QWidget *buyTab = buildBuyTab();
+    QWidget *buyTab = buildTradeTab(m_buy);
     buyTab->setObjectName(QString::fromLatin1(buyTabNames[account.digit() - 1]));
-    QWidget *sellTab = buildSellTab();
+    QWidget *sellTab = buildTradeTab(m_sell);
     sellTab->setObjectName(QString::fromLatin1(sellTabNames[account.digit() - 1]));
     m_tradeTabs->addTab(buyTab, QStringLiteral("买入交易"));
     m_tradeTabs->addTab(sellTab, QStringLiteral("卖出交易"));
@@ -168,8 +168,18 @@ QWidget *AccountPage::buildQuoteGrid(const QString &suffix, QVector<QLineEdit *>
     return grid;
 }
 
-QWidget *AccountPage::buildBuyTab()
+QWidget *AccountPage::buildTradeTab(TradePanel &panel)
 {
+    const bool buySide = panel.side == PanelSide::Buy;
+    // object names differ between the tabs only by these parts
+    const QString codeName = buySide ? QStringLiteral("edt_%1Code") : QStringLiteral("edt_%1Code2");
+    const QString nameName = buySide ? QStringLiteral("edt_%1Name") : QStringLiteral("edt_%1Name2");
+    const QString priceName = buySide ? QStringLiteral("edt_%1DJ") : QStringLiteral("edt_%1DJ2");
+    const QString quantityName = buySide ? QStringLiteral("edt_%1SL") : QStringLiteral("edt_%1OutSL");
+    const QString quantityLabel = buySide ? QStringLiteral("买入数量：") : QStringLiteral("卖出数量：");
+    const QString buttonName = buySide ? QStringLiteral("btn_%1GR") : QStringLiteral("btn_%1MC");
+    const QString buttonText = buySide ? QStringLiteral("买入") : QStringLiteral("卖出");
+
     auto *tab = new QWidget;
     auto *row = new QHBoxLayout(tab);
     row->setContentsMargins(4, 2, 4, 0);
@@ -178,11 +188,61 @@ QWidget *AccountPage::buildBuyTab()
     auto *form = new QGridLayout;
     form->setVerticalSpacing(1);
     form->setHorizontalSpacing(2);
-    m_buyCode = new CommitLineEdit(tab);
-    m_buyCode->setObjectName(name(QStringLiteral("edt_%1Code")));
-    m_buyCode->setAccessibleName(QStringLiteral("证券代码："));
-    m_buyCode->setFixedHeight(FieldHeight);
-    auto *link = new QLabel(tab);
+    panel.code = new CommitLineEdit(tab);
+    panel.code->setObjectName(name(codeName));
+    panel.code->setAccessibleName(QStringLiteral("证券代码："));
+    panel.code->setFixedHeight(FieldHeight);
+    panel.name = readOnlyField(name(nameName), QStringLiteral("证券名称："), tab);
+    panel.price = readOnlyField(name(priceName), QStringLiteral("最新价格："), tab);
+    panel.quantity = new QLineEdit(tab);
+    panel.quantity->setObjectName(name(quantityName));
+    panel.quantity->setAccessibleName(quantityLabel);
+    panel.quantity->setFixedHeight(FieldHeight);
+    panel.button = button(name(buttonName), buttonText, tab);
+
+    // the buy tab has the stock-list link right of its code field
+    const int span = buySide ? 2 : 1;
+    form->addWidget(caption(QStringLiteral("证券代码："), tab), 0, 0);
+    form->addWidget(panel.code, 0, 1);
+    if (buySide) {
+        form->addWidget(buildStockListLink(tab), 0, 2);
+        panel.code->setFixedWidth(64);
+    } else {
+        panel.code->setFixedWidth(112);
+    }
+    form->addWidget(caption(QStringLiteral("证券名称："), tab), 1, 0);
+    form->addWidget(panel.name, 1, 1, 1, span);
+    form->addWidget(caption(QStringLiteral("最新价格："), tab), 2, 0);
+    form->addWidget(panel.price, 2, 1, 1, span);
+    form->addWidget(caption(quantityLabel, tab), 3, 0);
+    form->addWidget(panel.quantity, 3, 1, 1, span);
+    form->addWidget(panel.button, 4, 1, 1, span);
+    row->addLayout(form);
+
+    auto *figures = new QVBoxLayout;
+    figures->setSpacing(2);
+    if (buySide) {
+        panel.figures = {figureBox(name(QStringLiteral("lbl_%1KME")), QStringLiteral("可用余额"), tab, figures),
+                         figureBox(name(QStringLiteral("lbl_%1KML")), QStringLiteral("可买数量"), tab, figures)};
+    } else {
+        panel.figures = {figureBox(name(QStringLiteral("lbl_%1KMSL")), QStringLiteral("可卖数量"), tab, figures)};
+        figures->addStretch();
+    }
+    row->addLayout(figures);
+    row->addWidget(buildQuoteGrid(buySide ? QString() : QStringLiteral("_1"), panel.quote), 1);
+
+    QWidget::setTabOrder(panel.code, panel.quantity);
+    QWidget::setTabOrder(panel.quantity, panel.button);
+
+    connect(panel.code, &CommitLineEdit::committed, this,
+            buySide ? &AccountPage::buyLookup : &AccountPage::sellLookup);
+    connect(panel.button, &QPushButton::clicked, this, buySide ? &AccountPage::buy : &AccountPage::sell);
+    return tab;
+}
+
+QLabel *AccountPage::buildStockListLink(QWidget *parent)
+{
+    auto *link = new QLabel(parent);
     static const char *const linkNames[] = {"RzURLLabel2", "RzURLLabel3", "RzURLLabel4"};
     link->setObjectName(QString::fromLatin1(linkNames[m_account.digit() - 1]));
     link->setText(QStringLiteral("<a href=\"%1\" style=\"color:#0645ad;\">【所有股票】</a>")
@@ -192,88 +252,7 @@ QWidget *AccountPage::buildBuyTab()
     link->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
     connect(link, &QLabel::linkActivated, this,
             [](const QString &url) { QDesktopServices::openUrl(QUrl(url)); });
-    m_buyName = readOnlyField(name(QStringLiteral("edt_%1Name")), QStringLiteral("证券名称："), tab);
-    m_buyPrice = readOnlyField(name(QStringLiteral("edt_%1DJ")), QStringLiteral("最新价格："), tab);
-    m_buyQuantity = new QLineEdit(tab);
-    m_buyQuantity->setObjectName(name(QStringLiteral("edt_%1SL")));
-    m_buyQuantity->setAccessibleName(QStringLiteral("买入数量："));
-    m_buyQuantity->setFixedHeight(FieldHeight);
-    m_buyButton = button(name(QStringLiteral("btn_%1GR")), QStringLiteral("买入"), tab);
-
-    form->addWidget(caption(QStringLiteral("证券代码："), tab), 0, 0);
-    form->addWidget(m_buyCode, 0, 1);
-    form->addWidget(link, 0, 2);
-    form->addWidget(caption(QStringLiteral("证券名称："), tab), 1, 0);
-    form->addWidget(m_buyName, 1, 1, 1, 2);
-    form->addWidget(caption(QStringLiteral("最新价格："), tab), 2, 0);
-    form->addWidget(m_buyPrice, 2, 1, 1, 2);
-    form->addWidget(caption(QStringLiteral("买入数量："), tab), 3, 0);
-    form->addWidget(m_buyQuantity, 3, 1, 1, 2);
-    form->addWidget(m_buyButton, 4, 1, 1, 2);
-    m_buyCode->setFixedWidth(64);
-    row->addLayout(form);
-
-    auto *figures = new QVBoxLayout;
-    figures->setSpacing(2);
-    m_cash = figureBox(name(QStringLiteral("lbl_%1KME")), QStringLiteral("可用余额"), tab, figures);
-    m_buyable = figureBox(name(QStringLiteral("lbl_%1KML")), QStringLiteral("可买数量"), tab, figures);
-    row->addLayout(figures);
-    row->addWidget(buildQuoteGrid(QString(), m_buyQuote), 1);
-
-    QWidget::setTabOrder(m_buyCode, m_buyQuantity);
-    QWidget::setTabOrder(m_buyQuantity, m_buyButton);
-
-    connect(m_buyCode, &CommitLineEdit::committed, this, &AccountPage::buyLookup);
-    connect(m_buyButton, &QPushButton::clicked, this, &AccountPage::buy);
-    return tab;
-}
-
-QWidget *AccountPage::buildSellTab()
-{
-    auto *tab = new QWidget;
-    auto *row = new QHBoxLayout(tab);
-    row->setContentsMargins(4, 2, 4, 0);
-    row->setSpacing(6);
-
-    auto *form = new QGridLayout;
-    form->setVerticalSpacing(1);
-    form->setHorizontalSpacing(2);
-    m_sellCode = new CommitLineEdit(tab);
-    m_sellCode->setObjectName(name(QStringLiteral("edt_%1Code2")));
-    m_sellCode->setAccessibleName(QStringLiteral("证券代码："));
-    m_sellCode->setFixedHeight(FieldHeight);
-    m_sellName = readOnlyField(name(QStringLiteral("edt_%1Name2")), QStringLiteral("证券名称："), tab);
-    m_sellPrice = readOnlyField(name(QStringLiteral("edt_%1DJ2")), QStringLiteral("最新价格："), tab);
-    m_sellQuantity = new QLineEdit(tab);
-    m_sellQuantity->setObjectName(name(QStringLiteral("edt_%1OutSL")));
-    m_sellQuantity->setAccessibleName(QStringLiteral("卖出数量："));
-    m_sellQuantity->setFixedHeight(FieldHeight);
-    m_sellButton = button(name(QStringLiteral("btn_%1MC")), QStringLiteral("卖出"), tab);
-
-    form->addWidget(caption(QStringLiteral("证券代码："), tab), 0, 0);
-    form->addWidget(m_sellCode, 0, 1);
-    form->addWidget(caption(QStringLiteral("证券名称："), tab), 1, 0);
-    form->addWidget(m_sellName, 1, 1);
-    form->addWidget(caption(QStringLiteral("最新价格："), tab), 2, 0);
-    form->addWidget(m_sellPrice, 2, 1);
-    form->addWidget(caption(QStringLiteral("卖出数量："), tab), 3, 0);
-    form->addWidget(m_sellQuantity, 3, 1);
-    form->addWidget(m_sellButton, 4, 1);
-    m_sellCode->setFixedWidth(112);
-    row->addLayout(form);
-
-    auto *figures = new QVBoxLayout;
-    m_sellable = figureBox(name(QStringLiteral("lbl_%1KMSL")), QStringLiteral("可卖数量"), tab, figures);
-    figures->addStretch();
-    row->addLayout(figures);
-    row->addWidget(buildQuoteGrid(QStringLiteral("_1"), m_sellQuote), 1);
-
-    QWidget::setTabOrder(m_sellCode, m_sellQuantity);
-    QWidget::setTabOrder(m_sellQuantity, m_sellButton);
-
-    connect(m_sellCode, &CommitLineEdit::committed, this, &AccountPage::sellLookup);
-    connect(m_sellButton, &QPushButton::clicked, this, &AccountPage::sell);
-    return tab;
+    return link;
 }
 
 QWidget *AccountPage::buildHoldingsTab()
@@ -377,101 +356,91 @@ QWidget *AccountPage::buildHistoryTab()
 
 // ---- quote panels ----
 
-void AccountPage::clearPanel(PanelSide side)
+void AccountPage::clearPanel(TradePanel &panel)
 {
-    const bool buySide = side == PanelSide::Buy;
-    (buySide ? m_buyName : m_sellName)->clear();
-    (buySide ? m_buyPrice : m_sellPrice)->clear();
-    (buySide ? m_buyQuantity : m_sellQuantity)->clear();
-    for (QLineEdit *field : buySide ? m_buyQuote : m_sellQuote)
+    panel.name->clear();
+    panel.price->clear();
+    panel.quantity->clear();
+    for (QLineEdit *field : std::as_const(panel.quote))
         field->clear();
-    if (buySide) {
-        m_cash->clear();
-        m_buyable->clear();
-    } else {
-        m_sellable->clear();
-    }
+    for (QLabel *figure : std::as_const(panel.figures))
+        figure->clear();
 }
 
-void AccountPage::applyPanel(PanelSide side, const PanelOutcome &outcome)
+void AccountPage::lookup(TradePanel &panel)
 {
-    CommitLineEdit *code = side == PanelSide::Buy ? m_buyCode : m_sellCode;
+    const PanelOutcome outcome =
+        lookupPanel(m_account, panel.side, panel.code->text(), m_context.currentQuote,
+                    *m_context.ledger, m_context.quoteSettings, *m_context.clock);
     switch (outcome.kind) {
     case PanelOutcome::Kind::Cleared:
-        clearPanel(side);
+        clearPanel(panel);
         return;
     case PanelOutcome::Kind::Failed:
         m_context.prompter->inform(outcome.message);
         // emptying the field runs its lookup again, which clears the panel
-        code->setTextAndCommit(QString());
-        clearPanel(side);
-        code->setFocus();
+        panel.code->setTextAndCommit(QString());
+        clearPanel(panel);
+        panel.code->setFocus();
         return;
     case PanelOutcome::Kind::Filled:
         break;
     }
     const PanelView &view = outcome.view;
-    if (side == PanelSide::Buy) {
-        m_buyName->setText(view.name);
-        m_buyPrice->setText(view.priceText);
-        m_cash->setText(view.cashText);
-        m_buyable->setText(view.buyableText);
+    panel.name->setText(view.name);
+    panel.price->setText(view.priceText);
+    if (panel.side == PanelSide::Buy) {
+        panel.figures.at(0)->setText(view.cashText);
+        panel.figures.at(1)->setText(view.buyableText);
     } else {
-        m_sellName->setText(view.name);
-        m_sellPrice->setText(view.priceText);
-        m_sellable->setText(view.sellableText);
+        panel.figures.at(0)->setText(view.sellableText);
     }
-    const QVector<QLineEdit *> &fields = side == PanelSide::Buy ? m_buyQuote : m_sellQuote;
-    for (int i = 0; i < fields.size(); ++i)
-        fields.at(i)->setText(view.quoteFields.value(i));
+    for (int i = 0; i < panel.quote.size(); ++i)
+        panel.quote.at(i)->setText(view.quoteFields.value(i));
 }
 
 void AccountPage::buyLookup()
 {
-    applyPanel(PanelSide::Buy,
-               lookupPanel(m_account, PanelSide::Buy, m_buyCode->text(), m_context.currentQuote,
-                           *m_context.ledger, m_context.quoteSettings, *m_context.clock));
+    lookup(m_buy);
 }
 
 void AccountPage::sellLookup()
 {
-    applyPanel(PanelSide::Sell,
-               lookupPanel(m_account, PanelSide::Sell, m_sellCode->text(), m_context.currentQuote,
-                           *m_context.ledger, m_context.quoteSettings, *m_context.clock));
+    lookup(m_sell);
 }
 
 void AccountPage::tradeTabChanged()
 {
-    m_buyCode->setTextAndCommit(QString());
-    m_sellCode->setTextAndCommit(QString());
+    m_buy.code->setTextAndCommit(QString());
+    m_sell.code->setTextAndCommit(QString());
 }
 
 // ---- orders ----
 
-void AccountPage::buy()
+void AccountPage::placeOrder(TradePanel &panel)
 {
-    const OrderInput input{m_account, m_buyCode->text(), m_buyPrice->text(), m_buyQuantity->text()};
-    if (placeBuyOrder(input, m_context.currentQuote, *m_context.ledger, *m_context.prompter) !=
-        OrderOutcome::Done)
+    const OrderInput input{m_account, panel.code->text(), panel.price->text(), panel.quantity->text()};
+    const OrderOutcome outcome =
+        panel.side == PanelSide::Buy
+            ? placeBuyOrder(input, m_context.currentQuote, *m_context.ledger, *m_context.prompter)
+            : placeSellOrder(input, m_context.currentQuote, *m_context.ledger, *m_context.prompter);
+    if (outcome != OrderOutcome::Done)
         return;
-    m_buyCode->setTextAndCommit(QString());
-    m_buyCode->setFocus();
+    panel.code->setTextAndCommit(QString());
+    panel.code->setFocus();
     m_lowerTabs->setCurrentIndex(0);
     refreshHoldings();
     queryHistory();
 }
 
+void AccountPage::buy()
+{
+    placeOrder(m_buy);
+}
+
 void AccountPage::sell()
 {
-    const OrderInput input{m_account, m_sellCode->text(), m_sellPrice->text(), m_sellQuantity->text()};
-    if (placeSellOrder(input, m_context.currentQuote, *m_context.ledger, *m_context.prompter) !=
-        OrderOutcome::Done)
-        return;
-    m_sellCode->setTextAndCommit(QString());
-    m_sellCode->setFocus();
-    m_lowerTabs->setCurrentIndex(0);
-    refreshHoldings();
-    queryHistory();
+    placeOrder(m_sell);
 }
 
 // ---- holdings, summary, history ----
@@ -536,16 +505,16 @@ void AccountPage::holdingActivated()
         return; // the footer is not a holding
     const QString code = trimText(m_holdings->index(current.row(), 0).data().toString());
     m_tradeTabs->setCurrentIndex(1);
-    m_sellCode->setFocus();
-    m_sellCode->setTextAndCommit(code);
+    m_sell.code->setFocus();
+    m_sell.code->setTextAndCommit(code);
 }
 
 void AccountPage::prepareForShow()
 {
-    m_buyCode->setTextAndCommit(QString());
-    m_buyQuantity->clear();
-    m_sellCode->setTextAndCommit(QString());
-    m_sellQuantity->clear();
+    m_buy.code->setTextAndCommit(QString());
+    m_buy.quantity->clear();
+    m_sell.code->setTextAndCommit(QString());
+    m_sell.quantity->clear();
 
     const QDate today = m_context.clock->today();
     m_end->setFilledDate(today);

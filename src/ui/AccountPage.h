@@ -49,14 +49,28 @@ public slots:
     void holdingActivated();
 
 private:
-    QWidget *buildBuyTab();
-    QWidget *buildSellTab();
+    // The widgets of the buy tab or of the sell tab.
+    struct TradePanel {
+        explicit TradePanel(PanelSide panelSide) : side(panelSide) {}
+        PanelSide side;
+        CommitLineEdit *code = nullptr;
+        QLineEdit *name = nullptr;
+        QLineEdit *price = nullptr;
+        QLineEdit *quantity = nullptr;
+        QPushButton *button = nullptr;
+        QVector<QLabel *> figures; // cash and buyable quantity, or the sellable quantity
+        QVector<QLineEdit *> quote;
+    };
+
+    QWidget *buildTradeTab(TradePanel &panel);
+    QLabel *buildStockListLink(QWidget *parent);
     QWidget *buildHoldingsTab();
     QWidget *buildHistoryTab();
     QWidget *buildQuoteGrid(const QString &suffix, QVector<QLineEdit *> &fields);
     QString name(const QString &pattern) const; // "%1" → prefix
-    void applyPanel(PanelSide side, const PanelOutcome &outcome);
-    void clearPanel(PanelSide side);
+    void lookup(TradePanel &panel);
+    void clearPanel(TradePanel &panel);
+    void placeOrder(TradePanel &panel);
 
     AccountCode m_account;
     AppContext &m_context;
@@ -64,23 +78,8 @@ private:
 
     QTabWidget *m_tradeTabs = nullptr;
     QTabWidget *m_lowerTabs = nullptr;
-
-    CommitLineEdit *m_buyCode = nullptr;
-    QLineEdit *m_buyName = nullptr;
-    QLineEdit *m_buyPrice = nullptr;
-    QLineEdit *m_buyQuantity = nullptr;
-    QPushButton *m_buyButton = nullptr;
-    QLabel *m_cash = nullptr;
-    QLabel *m_buyable = nullptr;
-    QVector<QLineEdit *> m_buyQuote;
-
-    CommitLineEdit *m_sellCode = nullptr;
-    QLineEdit *m_sellName = nullptr;
-    QLineEdit *m_sellPrice = nullptr;
-    QLineEdit *m_sellQuantity = nullptr;
-    QPushButton *m_sellButton = nullptr;
-    QLabel *m_sellable = nullptr;
-    QVector<QLineEdit *> m_sellQuote;
+    TradePanel m_buy = TradePanel(PanelSide::Buy);
+    TradePanel m_sell = TradePanel(PanelSide::Sell);
 
     QVector<QLineEdit *> m_summary; // market value, cash, total, initial, profit, rate
     QPushButton *m_refreshButton = nullptr;
