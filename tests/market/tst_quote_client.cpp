@@ -221,7 +221,7 @@ void QuoteClientTest::concurrentFetchKeepsInputOrder_data()
     QTest::addColumn<int>("maxConcurrent");
     QTest::newRow("one at a time") << 1;
     QTest::newRow("three at a time, handles reused") << 3;
-    QTest::newRow("default sixteen") << 16;
+    QTest::newRow("sixteen at a time") << 16;
     QTest::newRow("more slots than codes") << 64;
     QTest::newRow("nonsense limit counts as one") << 0;
 }
@@ -281,7 +281,7 @@ void QuoteClientTest::resolveSettings_data()
                              "YANLAN_QUOTE_CONCURRENCY=4", "YANLAN_STOCK_LIST_URL=http://env/list"};
 
     QTest::newRow("defaults") << QStringList{"yanlan"} << QStringList{} << "127.0.0.1:18080" << 5
-                              << 16 << defaultUrl;
+                              << 32 << defaultUrl;
     QTest::newRow("environment over defaults")
         << QStringList{"yanlan"} << allEnv << "env.example:81" << 7 << 4 << "http://env/list";
     QTest::newRow("command line over environment")
@@ -304,22 +304,22 @@ void QuoteClientTest::resolveSettings_data()
         << "http://env/list";
     QTest::newRow("last occurrence wins")
         << QStringList{"yanlan", "--quote-timeout", "3", "--quote-timeout=4"} << QStringList{}
-        << "127.0.0.1:18080" << 4 << 16 << defaultUrl;
+        << "127.0.0.1:18080" << 4 << 32 << defaultUrl;
     QTest::newRow("unreadable environment numbers keep the defaults")
         << QStringList{"yanlan"}
         << QStringList{"YANLAN_QUOTE_TIMEOUT=five", "YANLAN_QUOTE_CONCURRENCY=-2"}
-        << "127.0.0.1:18080" << 5 << 16 << defaultUrl;
+        << "127.0.0.1:18080" << 5 << 32 << defaultUrl;
     QTest::newRow("unreadable command-line numbers keep what the environment gave")
         << QStringList{"yanlan", "--quote-timeout", "1.5", "--quote-concurrency=0"} << allEnv
         << "env.example:81" << 7 << 4 << "http://env/list";
     QTest::newRow("empty values are passed over")
         << QStringList{"yanlan", "--quote-host="} << QStringList{"YANLAN_STOCK_LIST_URL="}
-        << "127.0.0.1:18080" << 5 << 16 << defaultUrl;
+        << "127.0.0.1:18080" << 5 << 32 << defaultUrl;
     QTest::newRow("option without a value at the end")
-        << QStringList{"yanlan", "--quote-host"} << QStringList{} << "127.0.0.1:18080" << 5 << 16
+        << QStringList{"yanlan", "--quote-host"} << QStringList{} << "127.0.0.1:18080" << 5 << 32
         << defaultUrl;
     QTest::newRow("padded number") << QStringList{"yanlan", "--quote-timeout", " 8 "}
-                                   << QStringList{} << "127.0.0.1:18080" << 8 << 16 << defaultUrl;
+                                   << QStringList{} << "127.0.0.1:18080" << 8 << 32 << defaultUrl;
 }
 
 void QuoteClientTest::resolveSettings()
