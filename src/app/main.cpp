@@ -16,7 +16,6 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const QString title = QStringLiteral("砚澜模拟炒股软件");
     QApplication::setApplicationName(title);
-    QApplication::setApplicationDisplayName(title);
     QFont font = QApplication::font();
     font.setFamilies({QStringLiteral("AR PL UMing CN"), QStringLiteral("WenQuanYi Micro Hei")});
     font.setPixelSize(12);

@@ -120,10 +120,14 @@ PanelOutcome lookupPanel(AccountCode account, PanelSide side, const QString &cod
     if (side == PanelSide::Buy) {
         const double shownPrice = textToNumber(view.priceText);
         if (shownPrice != 0)
-            view.buyableText = formatWhole(std::floor(current.cash / shownPrice));
+            view.buyableText = formatWhole(std::trunc(current.cash / shownPrice)); // fraction cut off
     }
 
     view.quoteFields = quoteFieldTexts(quote);
+    if (quote.price() != 0 && quote.prevClose() != 0) {
+        const double change = textToNumber(view.quoteFields.value(2)); // as shown, "0.00"
+        view.trend = change > 0 ? 1 : (change < 0 ? -1 : 0);
+    }
 
     PanelOutcome outcome;
     outcome.kind = PanelOutcome::Kind::Filled;

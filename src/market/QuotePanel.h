@@ -34,6 +34,9 @@ struct PanelView
     QString buyableText;     // buy side only
     QString sellableText;    // sell side only
     QStringList quoteFields; // 20 texts under quoteFieldCaptions(), index 0 = field 1
+    // +1 when the price is above the previous close, -1 below, 0 level or not trading:
+    // the screen shows rises in red and falls in green
+    int trend = 0;
 };
 
 struct PanelOutcome

@@ -41,7 +41,8 @@ QLineEdit *readOnlyField(const QString &objectName, const QString &accessibleNam
     field->setFocusPolicy(Qt::NoFocus);
     field->setAccessibleName(accessibleName);
     field->setFixedHeight(FieldHeight);
-    field->setStyleSheet(QStringLiteral("QLineEdit{background:#f4f4f4;}"));
+    field->setProperty("baseStyle", QStringLiteral("QLineEdit{background:#f4f4f4;}"));
+    field->setStyleSheet(field->property("baseStyle").toString());
     return field;
 }
 
@@ -73,7 +74,7 @@ QLabel *figureBox(const QString &objectName, const QString &title, QWidget *pare
     label->setObjectName(objectName);
     label->setAccessibleName(title);
     label->setAlignment(Qt::AlignCenter);
-    label->setMinimumWidth(56);
+    label->setMinimumWidth(52);
     label->setStyleSheet(QStringLiteral("color:#b00000;font-weight:bold;"));
     layout->addWidget(label);
     into->addWidget(group);
@@ -154,13 +155,14 @@ QWidget *AccountPage::buildQuoteGrid(const QString &suffix, QVector<QLineEdit *>
         auto *label = new QLabel(captions.value(n - 1), grid);
         label->setAlignment(Qt::AlignCenter);
         label->setFixedHeight(FieldHeight);
-        label->setFixedWidth(54);
+        label->setFixedWidth(52);
         label->setStyleSheet(
             QStringLiteral("background:#e8eef7;border:1px solid #c5d0e0;font-size:10px;"));
         QLineEdit *field = readOnlyField(name(QStringLiteral("edt_%1_")) + QString::number(n) + suffix,
                                          captions.value(n - 1), grid);
         field->setMinimumWidth(column < 2 ? 50 : 66);
-        field->setStyleSheet(QStringLiteral("QLineEdit{background:#f4f4f4;font-size:11px;}"));
+        field->setProperty("baseStyle", QStringLiteral("QLineEdit{background:#f4f4f4;font-size:11px;}"));
+        field->setStyleSheet(field->property("baseStyle").toString());
         layout->addWidget(label, row, column * 2);
         layout->addWidget(field, row, column * 2 + 1);
         fields.append(field);
@@ -365,6 +367,7 @@ void AccountPage::clearPanel(TradePanel &panel)
         field->clear();
     for (QLabel *figure : std::as_const(panel.figures))
         figure->clear();
+    showTrend(panel, 0);
 }
 
 void AccountPage::lookup(TradePanel &panel)
@@ -397,6 +400,21 @@ void AccountPage::lookup(TradePanel &panel)
     }
     for (int i = 0; i < panel.quote.size(); ++i)
         panel.quote.at(i)->setText(view.quoteFields.value(i));
+    showTrend(panel, view.trend);
+}
+
+void AccountPage::showTrend(TradePanel &panel, int trend)
+{
+    // rises red, falls green: price, change and change %
+    const QString colour = trend > 0 ? QStringLiteral("#d00000")
+                                     : (trend < 0 ? QStringLiteral("#008000") : QStringLiteral("black"));
+    for (QLineEdit *field : {panel.price, panel.quote.value(2), panel.quote.value(5)}) {
+        if (!field)
+            continue;
+        field->setStyleSheet(field->property("baseStyle").toString() +
+                             QStringLiteral("QLineEdit{color:%1;}").arg(colour));
+        field->setProperty("trend", trend);
+    }
 }
 
 void AccountPage::buyLookup()

@@ -70,6 +70,7 @@ private:
     QString name(const QString &pattern) const; // "%1" → prefix
     void lookup(TradePanel &panel);
     void clearPanel(TradePanel &panel);
+    void showTrend(TradePanel &panel, int trend);
     void placeOrder(TradePanel &panel);
 
     AccountCode m_account;

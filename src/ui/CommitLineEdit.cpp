@@ -1,5 +1,7 @@
 #include "CommitLineEdit.h"
 
+#include <QFocusEvent>
+
 namespace yanlan {
 
 void CommitLineEdit::setTextAndCommit(const QString &text)
@@ -19,6 +21,9 @@ void CommitLineEdit::commit()
 void CommitLineEdit::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
+    // switching to another window or opening a menu does not leave the field
+    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
+        return;
     commit();
 }
 

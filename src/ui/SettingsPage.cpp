@@ -119,8 +119,10 @@ QGroupBox *SettingsPage::buildPasswordGroup()
     label(QStringLiteral("密码确认："), 271, 16, group);
     m_confirm = edit(QStringLiteral("edt_Confirm"), QStringLiteral("密码确认："),
                      QRect(331, 12, 65, 20), group);
-    for (QLineEdit *e : {m_old, m_new, m_confirm})
+    for (QLineEdit *e : {m_old, m_new, m_confirm}) {
         e->setEchoMode(QLineEdit::Password);
+        e->setStyleSheet(QStringLiteral("QLineEdit{lineedit-password-character:42;}")); // "*"
+    }
     QPushButton *change = pushButton(QStringLiteral("btn_ChangePWD"), QStringLiteral("修改密码"),
                                      404, 10, 61, group);
     connect(change, &QPushButton::clicked, this, &SettingsPage::changePassword);

@@ -214,6 +214,12 @@ void QuotePanelTest::buySideFillsCashAndBuyable_data()
                              << "10.5"
                              << "0.00"
                              << "0";
+    // a reinitialisation may leave negative cash: the fraction is cut off, not floored
+    QTest::newRow("negative cash") << "-100"
+                                   << "3.00"
+                                   << "3"
+                                   << "-100.00"
+                                   << "-33";
     QTest::newRow("price 0: nothing buyable shown") << "10000"
                                                     << "0"
                                                     << "0"

@@ -111,6 +111,7 @@ private slots:
     void lookupFillsPanelAndCurrentQuote();
     void sameCodeIsNotLookedUpTwice();
     void tabSwitchEmptiesBothPanels();
+    void risesRedFallsGreen();
     void failedLookupEmptiesThePanel_data();
     void failedLookupEmptiesThePanel();
     void buyThenHoldingDoubleClickOpensSell();
@@ -275,6 +276,33 @@ void TestMainWindow::tabSwitchEmptiesBothPanels()
     QCOMPARE(f.find<QLineEdit>("edt_DXCode2")->text(), QString());
     QCOMPARE(f.find<QLineEdit>("edt_DX_1_1")->text(), QString());
     QCOMPARE(f.find<QLabel>("lbl_DXKMSL")->text(), QString());
+}
+
+void TestMainWindow::risesRedFallsGreen()
+{
+    Fixture f;
+    f.server.setQuote(QStringLiteral("sz000002"),
+                      quoteReply(QStringLiteral("sz000002"),
+                                 {QStringLiteral("万 科Ａ"), QStringLiteral("10.00"),
+                                  QStringLiteral("10.00"), QStringLiteral("9.50")}));
+    f.show();
+    const QStringList trendFields{QStringLiteral("edt_DXDJ"), QStringLiteral("edt_DX_3"),
+                                  QStringLiteral("edt_DX_6")};
+    auto trends = [&] {
+        QList<int> out;
+        for (const QString &name : trendFields)
+            out << f.find<QLineEdit>(name)->property("trend").toInt();
+        return out;
+    };
+    f.enterCode(QStringLiteral("edt_DXCode"), QStringLiteral("000001")); // 10.00 -> 10.50
+    QCOMPARE(trends(), QList<int>({1, 1, 1}));
+    QVERIFY(f.find<QLineEdit>("edt_DX_3")->styleSheet().contains(QStringLiteral("#d00000")));
+    f.enterCode(QStringLiteral("edt_DXCode"), QStringLiteral("000002")); // 10.00 -> 9.50
+    QCOMPARE(f.find<QLineEdit>("edt_DXName")->text(), QStringLiteral("万 科Ａ"));
+    QCOMPARE(trends(), QList<int>({-1, -1, -1}));
+    QVERIFY(f.find<QLineEdit>("edt_DX_6")->styleSheet().contains(QStringLiteral("#008000")));
+    f.enterCode(QStringLiteral("edt_DXCode"), QString());
+    QCOMPARE(trends(), QList<int>({0, 0, 0}));
 }
 
 void TestMainWindow::failedLookupEmptiesThePanel_data()
