@@ -6,7 +6,9 @@
 #include "common/Text.h"
 
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 
 namespace yanlan {
 
@@ -87,21 +89,32 @@ ExportOutcome exportGrid(ExportKind kind, bool dataOpened, int dataRowCount,
 
     const XlsTable table = tableOf(model, kind == ExportKind::Holdings ? QStringLiteral("持股表")
                                                                      : QStringLiteral("交易明细"));
-    QFile file(outcome.path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // the chosen name may differ from the file written ("report.txt" writes report.xls),
+    // so replacing an existing workbook is confirmed here, for the file really written
+    if (QFileInfo::exists(outcome.path) &&
+        !prompter.confirm(QStringLiteral("文件\"%1\"已存在,是否替换?")
+                              .arg(QDir::toNativeSeparators(outcome.path)))) {
+        outcome.status = ExportOutcome::Status::Cancelled;
+        return outcome;
+    }
+    // written beside the target and renamed over it at the end: a failure leaves an
+    // existing file as it was
+    QSaveFile file(outcome.path);
+    if (!file.open(QIODevice::WriteOnly)) {
         outcome.status = ExportOutcome::Status::Failed;
         prompter.inform(Failed + QLatin1Char('\n') + file.errorString());
         return outcome;
     }
     XlsWorkbook workbook;
-    const bool written = workbook.write(table, &file);
-    file.close();
-    if (!written || file.error() != QFileDevice::NoError) {
-        const QString reason = written ? file.errorString() : workbook.errorString();
-        // a half-written workbook would only mislead
-        file.remove();
+    if (!workbook.write(table, &file)) {
+        file.cancelWriting();
         outcome.status = ExportOutcome::Status::Failed;
-        prompter.inform(Failed + QLatin1Char('\n') + reason);
+        prompter.inform(Failed + QLatin1Char('\n') + workbook.errorString());
+        return outcome;
+    }
+    if (!file.commit()) {
+        outcome.status = ExportOutcome::Status::Failed;
+        prompter.inform(Failed + QLatin1Char('\n') + file.errorString());
         return outcome;
     }
     outcome.status = ExportOutcome::Status::Written;

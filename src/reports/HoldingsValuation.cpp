@@ -39,7 +39,7 @@ QVector<ListedStock> groupByCode(const LedgerRows &list)
     QHash<QString, int> byCode;
     for (int i = 0; i < list.rowCount(); ++i) {
         const QString gp = trimText(list.text(i, 0));
-        const QString name = list.text(i, 1);
+        const QString name = trimText(list.text(i, 1));
         // the ledger compares codes without regard to case, so grouping does too
         const QString key = gp.toLower();
         const auto found = byCode.constFind(key);
@@ -80,7 +80,7 @@ bool readPosition(const QString &account, const ListedStock &stock, const QStrin
                                .arg(account, g),
                            rows, error))
             return false;
-        position.name = rows.text(0, 0);
+        position.name = trimText(rows.text(0, 0));
     }
     if (!ledger.select(QStringLiteral("SELECT SUM(IIF(SL IS NULL,0,SL)),SUM(IIF(JE IS NULL,0,JE)) "
                                       "FROM tJXC WHERE code=%1 AND flag=1 AND GP=")

@@ -471,10 +471,13 @@ void AccountPage::refreshHoldings()
         m_account, *m_context.ledger, m_context.quoteSettings, *m_context.clock, *m_context.prompter);
     m_holdingsListOpened = result.listOpened;
     m_holdingsListRows = result.listRowCount;
-    m_holdings->setRows(result.rows);
+    // the table is rebuilt only once the list of bought stocks could be read
+    if (result.listOpened) {
+        m_holdings->setRows(result.rows);
+        if (!result.rows.isEmpty())
+            m_holdingsView->setCurrentIndex(m_holdings->index(0, 0));
+    }
     m_holdingsView->setUpdatesEnabled(true);
-    if (!result.rows.isEmpty())
-        m_holdingsView->setCurrentIndex(m_holdings->index(0, 0));
     if (result.summary) {
         m_summary[0]->setText(result.summary->marketValue);
         if (result.summary->accountRead) {

@@ -27,6 +27,8 @@ QString DialogSaveFileChooser::chooseSaveFile(const QString &suggestedName, cons
         qtFilter = QStringLiteral("%1 (%2)").arg(parts.at(0), parts.at(1));
     QFileDialog dialog(m_parent, QString(), suggestedName, qtFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // the export asks itself, about the .xls file it really writes
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.selectFile(suggestedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};

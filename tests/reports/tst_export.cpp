@@ -158,6 +158,8 @@ private slots:
     void extensionReplaced();
     void cancelWritesNothing();
     void unwritableFolder();
+    void existingWorkbookIsReplacedOnlyWhenConfirmed();
+    void failedWriteKeepsTheExistingFile();
     void holdingsWorkbook();
     void historyWorkbook();
 };
@@ -328,6 +330,73 @@ void TestExport::unwritableFolder()
     QVERIFY2(message.startsWith(QStringLiteral("导出失败!\n")), qPrintable(message));
     QVERIFY2(message.size() > QStringLiteral("导出失败!\n").size(), "the reason is given");
     QCOMPARE(filesIn(dir), QStringList());
+}
+
+// "report.txt" writes report.xls, so the question names report.xls; No keeps it as it was.
+void TestExport::existingWorkbookIsReplacedOnlyWhenConfirmed()
+{
+    QTemporaryDir dir;
+    Trading t;
+    const HistoryResult history = t.history();
+    HistoryModel model;
+    model.setRows(history.rows, false);
+    QFile old(dir.filePath("report.xls"));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old workbook");
+    old.close();
+    ScriptedChooser chooser(dir.filePath("report.txt"));
+
+    t.prompter.answers = {false};
+    ExportOutcome outcome = exportGrid(ExportKind::History, true, int(history.rows.size()), model,
+                                       "▲短线试验", chooser, t.prompter, t.clock);
+    QVERIFY(outcome.status == ExportOutcome::Status::Cancelled);
+    QCOMPARE(t.prompter.asked.size(), 1);
+    QVERIFY2(t.prompter.asked.at(0).contains(QStringLiteral("report.xls")), qPrintable(t.prompter.asked.at(0)));
+    QVERIFY(t.prompter.informed.isEmpty());
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("old workbook"));
+    old.close();
+
+    t.prompter.clear();
+    t.prompter.answers = {true};
+    outcome = exportGrid(ExportKind::History, true, int(history.rows.size()), model, "▲短线试验",
+                         chooser, t.prompter, t.clock);
+    QVERIFY(outcome.status == ExportOutcome::Status::Written);
+    QCOMPARE(t.prompter.informed, QStringList{QStringLiteral("导出完成!")});
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QVERIFY(old.readAll().startsWith("\xD0\xCF\x11\xE0"));
+}
+
+// A grid the workbook cannot hold (more than 256 columns) fails without touching the file
+// that was there.
+void TestExport::failedWriteKeepsTheExistingFile()
+{
+    class WideModel : public QAbstractTableModel
+    {
+    public:
+        int rowCount(const QModelIndex & = {}) const override { return 2; }
+        int columnCount(const QModelIndex & = {}) const override { return 300; }
+        QVariant data(const QModelIndex &index, int role) const override
+        {
+            return role == Qt::DisplayRole ? QVariant(index.column()) : QVariant();
+        }
+    } model;
+    QTemporaryDir dir;
+    Trading t;
+    QFile old(dir.filePath("wide.xls"));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old workbook");
+    old.close();
+    ScriptedChooser chooser(old.fileName());
+    const ExportOutcome outcome = exportGrid(ExportKind::History, true, 1, model, "▲短线试验",
+                                             chooser, t.prompter, t.clock);
+    QVERIFY(outcome.status == ExportOutcome::Status::Failed);
+    QCOMPARE(t.prompter.informed.size(), 1);
+    QVERIFY2(t.prompter.informed.at(0).startsWith(QStringLiteral("导出失败!\n")),
+             qPrintable(t.prompter.informed.at(0)));
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("old workbook"));
+    QCOMPARE(filesIn(dir), QStringList{QStringLiteral("wide.xls")});
 }
 
 void TestExport::holdingsWorkbook()

@@ -115,6 +115,7 @@ private slots:
     void failedLookupEmptiesThePanel_data();
     void failedLookupEmptiesThePanel();
     void buyThenHoldingDoubleClickOpensSell();
+    void holdingsKeepTheirRowsWhenTheListCannotBeRead();
     void enterMovesTheFocus();
     void exitAsksFirst();
 };
@@ -377,6 +378,31 @@ void TestMainWindow::buyThenHoldingDoubleClickOpensSell()
     f.find<QLineEdit>("edt_DXOutSL")->setText(QStringLiteral("100"));
     QTest::mouseClick(f.find<QPushButton>("btn_DXMC"), Qt::LeftButton);
     QCOMPARE(f.prompter.informed, QStringList{QStringLiteral("对不起,卖出数量不能大于可卖数量(0)!")});
+}
+
+void TestMainWindow::holdingsKeepTheirRowsWhenTheListCannotBeRead()
+{
+    Fixture f;
+    f.ledger.addTrade(1, QStringLiteral("sz000001"), QStringLiteral("  平安银行 "), 1, 1000, 10, 0,
+                      QStringLiteral("2026-03-02 10:00:00"));
+    f.show();
+    QAbstractItemModel *holdings = f.find<QTableView>("gd_CG")->model();
+    QCOMPARE(holdings->rowCount(), 2);
+    QCOMPARE(holdings->index(0, 1).data().toString(), QStringLiteral("平安银行"));
+    QCOMPARE(f.find<QLineEdit>("edt_DX_SZ")->text(), QStringLiteral("10500.00"));
+
+    f.ledger.exec(QStringLiteral("ALTER TABLE tJXC RENAME TO tJXC_gone"));
+    QTest::mouseClick(f.find<QPushButton>("btn_DXSX"), Qt::LeftButton);
+    QCOMPARE(f.prompter.informed.size(), 1);
+    QVERIFY(f.prompter.informed.at(0).startsWith(QStringLiteral("对不起,读取数据表失败!\n")));
+    QCOMPARE(holdings->rowCount(), 2);
+    QCOMPARE(f.find<QLineEdit>("edt_DX_SZ")->text(), QStringLiteral("10500.00"));
+    QVERIFY(f.find<QPushButton>("btn_DXSX")->isEnabled());
+    // with the list unread there is nothing to export
+    f.prompter.clear();
+    QTest::mouseClick(f.find<QPushButton>("btn_DXSX_DC"), Qt::LeftButton);
+    QCOMPARE(f.prompter.informed, QStringList{QStringLiteral("当前无数据!")});
+    QVERIFY(f.chooser.suggestions.isEmpty());
 }
 
 void TestMainWindow::enterMovesTheFocus()
