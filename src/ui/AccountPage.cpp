@@ -155,12 +155,12 @@ QWidget *AccountPage::buildQuoteGrid(const QString &suffix, QVector<QLineEdit *>
         auto *label = new QLabel(captions.value(n - 1), grid);
         label->setAlignment(Qt::AlignCenter);
         label->setFixedHeight(FieldHeight);
-        label->setFixedWidth(52);
+        label->setFixedWidth(54);
         label->setStyleSheet(
             QStringLiteral("background:#e8eef7;border:1px solid #c5d0e0;font-size:10px;"));
         QLineEdit *field = readOnlyField(name(QStringLiteral("edt_%1_")) + QString::number(n) + suffix,
                                          captions.value(n - 1), grid);
-        field->setMinimumWidth(column < 2 ? 50 : 66);
+        field->setMinimumWidth(column < 2 ? 44 : 64);
         field->setProperty("baseStyle", QStringLiteral("QLineEdit{background:#f4f4f4;font-size:11px;}"));
         field->setStyleSheet(field->property("baseStyle").toString());
         layout->addWidget(label, row, column * 2);
