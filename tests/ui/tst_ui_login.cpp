@@ -11,7 +11,9 @@
 #include "ui/LoginDialog.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -108,6 +110,7 @@ private slots:
     void failedLoginStaysOpen();
     void readFailureKeepsTheDialogModal();
     void cancelRejects();
+    void unwritableConfigKeepsTheDialogOpen();
     void changedPasswordDefeatsRememberedOne();
 };
 
@@ -316,6 +319,26 @@ void TestUiLogin::cancelRejects()
     QVERIFY(!f.dialog->isVisible());
     QCOMPARE(f.prompter.all, QStringList{});
     QCOMPARE(fileBytes(f.config), config);
+}
+
+// A Config.ini that cannot be written (here a folder stands in its place) is reported and
+// the login does not complete.
+void TestUiLogin::unwritableConfigKeepsTheDialogOpen()
+{
+    LoginFixture f;
+    QVERIFY(QDir().mkpath(f.config));
+    f.open();
+    QSignalSpy finished(f.dialog.get(), &QDialog::finished);
+    f.password()->setText(InitialPassword);
+    f.clickLogin();
+
+    QCOMPARE(finished.size(), 0);
+    QVERIFY(f.dialog->isVisible());
+    QCOMPARE(f.prompter.informed.size(), 1);
+    QVERIFY2(f.prompter.informed.at(0).startsWith(QStringLiteral("对不起,")),
+             qPrintable(f.prompter.informed.at(0)));
+    QVERIFY(f.prompter.informed.at(0).contains(f.config));
+    QVERIFY(QFileInfo(f.config).isDir());
 }
 
 void TestUiLogin::changedPasswordDefeatsRememberedOne()
