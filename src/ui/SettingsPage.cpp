@@ -19,7 +19,7 @@ constexpr int BodyTop = 18; // below the banner caption
 const QString GroupStyle = QStringLiteral(
     "QGroupBox{border:1px solid #b22222;margin-top:0px;padding-top:%1px;background:#fff8f5;}"
     "QGroupBox::title{subcontrol-origin:border;subcontrol-position:top left;left:0px;top:0px;"
-    "padding:1px 8px;color:white;font-weight:bold;"
+    "padding:2px 1200px 2px 8px;color:white;font-weight:bold;"
     "background:qlineargradient(x1:0,y1:0,x2:1,y2:0,stop:0 #8b0000,stop:1 #e06060);}")
                               .arg(BodyTop);
 
