@@ -115,6 +115,7 @@ private slots:
     void failedLookupEmptiesThePanel_data();
     void failedLookupEmptiesThePanel();
     void buyThenHoldingDoubleClickOpensSell();
+    void sellSharesOfAnEarlierDay();
     void holdingsKeepTheirRowsWhenTheListCannotBeRead();
     void enterMovesTheFocus();
     void exitAsksFirst();
@@ -378,6 +379,40 @@ void TestMainWindow::buyThenHoldingDoubleClickOpensSell()
     f.find<QLineEdit>("edt_DXOutSL")->setText(QStringLiteral("100"));
     QTest::mouseClick(f.find<QPushButton>("btn_DXMC"), Qt::LeftButton);
     QCOMPARE(f.prompter.informed, QStringList{QStringLiteral("对不起,卖出数量不能大于可卖数量(0)!")});
+}
+
+// Shares bought on an earlier day are sold through the sell tab; the holdings, the summary and
+// the trade list follow.
+void TestMainWindow::sellSharesOfAnEarlierDay()
+{
+    Fixture f;
+    f.clock.date = QDate::currentDate();
+    const QString earlier = QDate::currentDate().addDays(-1).toString(QStringLiteral("yyyy-MM-dd 10:00:00"));
+    f.ledger.addTrade(1, QStringLiteral("sz000001"), QStringLiteral("平安银行"), 1, 1000, 10, 0, earlier);
+    f.ledger.exec(QStringLiteral("INSERT INTO tStore (CODE,GP,SL,CBJ) VALUES (1,'sz000001',1000,10)"));
+    f.ledger.exec(QStringLiteral("UPDATE tAccount SET YE=90000 WHERE Code=1"));
+    f.show();
+    f.find<QTabWidget>("pg_DXJY")->setCurrentIndex(1);
+    f.enterCode(QStringLiteral("edt_DXCode2"), QStringLiteral("000001"));
+    QCOMPARE(f.find<QLabel>("lbl_DXKMSL")->text(), QStringLiteral("1000"));
+    f.find<QLineEdit>("edt_DXOutSL")->setText(QStringLiteral("400"));
+    QTest::mouseClick(f.find<QPushButton>("btn_DXMC"), Qt::LeftButton);
+    QCOMPARE(f.prompter.asked, QStringList{QStringLiteral("请确认是否卖出")});
+    QCOMPARE(f.prompter.informed, QStringList{QStringLiteral("卖出成功!")});
+    QCOMPARE(f.find<QLineEdit>("edt_DXCode2")->text(), QString());
+    QCOMPARE(f.find<QLabel>("lbl_DXKMSL")->text(), QString());
+
+    QAbstractItemModel *holdings = f.find<QTableView>("gd_CG")->model();
+    QCOMPARE(holdings->index(0, 4).data().toString(), QStringLiteral("600"));
+    // (10.50 - 10) x 600 unrealised + (10.50 - 10) x 400 realised
+    QCOMPARE(holdings->index(0, 7).data().toString(), QStringLiteral("500.00"));
+    QCOMPARE(f.find<QLineEdit>("edt_DX_YE")->text(), QStringLiteral("94200.00"));
+    QAbstractItemModel *history = f.find<QTableView>("gd_DXList")->model();
+    QCOMPARE(history->rowCount(), 2 + 1);
+    QCOMPARE(history->index(1, 3).data().toString(), QStringLiteral("卖出"));
+    QCOMPARE(history->index(1, 7).data().toString(), QStringLiteral("10"));
+    QCOMPARE(history->index(1, 8).data().toString(), QStringLiteral("200"));
+    QCOMPARE(f.ledger.scalar(QStringLiteral("SELECT SL FROM tStore WHERE CODE=1")), QStringLiteral("600"));
 }
 
 void TestMainWindow::holdingsKeepTheirRowsWhenTheListCannotBeRead()
