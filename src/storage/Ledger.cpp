@@ -120,9 +120,17 @@ int LedgerRows::columnIndex(const QString &name) const
 
 QVariant LedgerRows::value(int row, int column) const
 {
-    if (row < 0 || row >= m_rows.size() || column < 0 || column >= m_rows.at(row).size())
+    if (row < 0 || row >= m_rowCount || column < 0 || column >= stride())
         return {};
-    return m_rows.at(row).at(column);
+    const qsizetype at = qsizetype(row) * stride() + column;
+    return at < m_cells.size() ? m_cells.at(at) : QVariant();
+}
+
+void LedgerRows::appendRow(const QVector<QVariant> &row)
+{
+    for (int i = 0; i < stride(); ++i)
+        m_cells.append(row.value(i));
+    ++m_rowCount;
 }
 
 QVariant LedgerRows::value(int row, const QString &column) const
@@ -269,11 +277,9 @@ bool Ledger::select(const QString &sql, LedgerRows &rows, QString *error)
     rows.setColumns(columns);
     const int count = record.count();
     while (q.next()) {
-        QVector<QVariant> row;
-        row.reserve(count);
         for (int i = 0; i < count; ++i)
-            row.append(q.value(i));
-        rows.appendRow(std::move(row));
+            rows.appendCell(q.value(i));
+        rows.endRow();
     }
     if (q.lastError().isValid()) {
         if (error)

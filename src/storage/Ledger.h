@@ -15,8 +15,8 @@ namespace yanlan {
 class LedgerRows
 {
 public:
-    bool isEmpty() const { return m_rows.isEmpty(); }
-    int rowCount() const { return static_cast<int>(m_rows.size()); }
+    bool isEmpty() const { return rowCount() == 0; }
+    int rowCount() const { return m_rowCount; }
     int columnCount() const { return static_cast<int>(m_columns.size()); }
     const QStringList &columns() const { return m_columns; }
     int columnIndex(const QString &name) const;
@@ -31,11 +31,18 @@ public:
     double number(int row, int column) const;
 
     void setColumns(QStringList columns) { m_columns = std::move(columns); }
-    void appendRow(QVector<QVariant> row) { m_rows.append(std::move(row)); }
+    void reserveRows(int rows) { m_cells.reserve(qsizetype(rows) * qMax(1, columnCount())); }
+    // A row of as many values as there are columns (missing ones read as NULL).
+    void appendRow(const QVector<QVariant> &row);
+    void appendCell(QVariant value) { m_cells.append(std::move(value)); }
+    void endRow() { ++m_rowCount; }
 
 private:
+    int stride() const { return qMax(1, columnCount()); }
+
     QStringList m_columns;
-    QVector<QVector<QVariant>> m_rows;
+    QVector<QVariant> m_cells; // row after row, one cell per column
+    int m_rowCount = 0;
 };
 
 // The one connection to the ledger file Sys.dat.
