@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 
 namespace yanlan {
@@ -136,7 +137,16 @@ void LoginDialog::showWithBorder()
     } else {
         setWindowFlags(bordered);
     }
-    setFixedSize(405, 269 - 23); // outer 405 x 269 with a title bar of about 23 pixels
+    fitOuterSize();
+    // the window manager decorates the window a moment later; fit again once it has
+    QTimer::singleShot(200, this, &LoginDialog::fitOuterSize);
+}
+
+void LoginDialog::fitOuterSize()
+{
+    // 405 x 269 including the frame and the title bar, as far as they are known
+    const QSize frame = frameGeometry().size() - geometry().size();
+    setFixedSize(QSize(405, 269) - frame.expandedTo(QSize(0, 0)));
     centre(this);
 }
 

@@ -31,6 +31,7 @@ protected:
 
 private:
     void showWithBorder();
+    void fitOuterSize();
 
     Ledger &m_ledger;
     Prompter &m_prompter;

@@ -270,6 +270,8 @@ void TestUiLogin::failedLoginStaysOpen()
     QVERIFY(f.dialog->isVisible());
     QCOMPARE(f.password()->text(), QStringLiteral(" 123456"));
     QCOMPARE(f.frame(), bordered ? QStringLiteral("bordered") : QStringLiteral("frameless"));
+    // bordered, the whole window with its frame is 405 x 269
+    QCOMPARE(f.dialog->frameGeometry().size(), bordered ? QSize(405, 269) : QSize(408, 246));
     QCOMPARE(f.dialog->windowTitle(), QStringLiteral("登录"));
     QVERIFY2(!QFile::exists(f.config), "a failed login wrote Config.ini");
 }
