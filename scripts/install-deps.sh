@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the program and the tests need, when missing.
 set -e
 packages="g++ cmake ninja-build pkg-config qt6-base-dev libqt6sql6-sqlite libsqlite3-dev \
-libcurl4-openssl-dev libgsf-1-dev libcpp-httplib-dev libgl-dev xvfb xauth \
+libcurl4-openssl-dev libgsf-1-dev libcpp-httplib-dev libgl-dev libxkbcommon-dev xvfb xauth \
 fonts-arphic-uming fonts-wqy-microhei python3 python3-xlrd"
 missing=""
 for p in $packages; do
