@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLocale>
 #include <QProcessEnvironment>
 
 int main(int argc, char *argv[])
@@ -20,6 +21,9 @@ int main(int argc, char *argv[])
     font.setFamilies({QStringLiteral("AR PL UMing CN"), QStringLiteral("WenQuanYi Micro Hei")});
     font.setPixelSize(12);
     QApplication::setFont(font);
+    // dates and times follow the system's locale; a bare "C" locale gets the Chinese one
+    if (QLocale::system().language() == QLocale::C)
+        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
 
     yanlan::MessagePrompter prompter;
     yanlan::SystemClock clock;

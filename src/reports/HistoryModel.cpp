@@ -29,7 +29,7 @@ QString withoutTimeZone(const QString &format)
 
 HistoryModel::HistoryModel(QObject *parent)
     : ReportGridModel(parent),
-      m_timeFormat(withoutTimeZone(QLocale::system().timeFormat(QLocale::LongFormat)))
+      m_timeFormat(withoutTimeZone(QLocale().timeFormat(QLocale::LongFormat)))
 {
 }
 
@@ -69,7 +69,7 @@ void HistoryModel::setRows(QVector<HistoryRow> rows, bool directionFilled)
 
 QString HistoryModel::timeText(const QDateTime &when) const
 {
-    const QLocale locale = QLocale::system();
+    const QLocale locale; // the program's locale: the system's unless start-up chose one
     return locale.toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
            locale.toString(when.time(), m_timeFormat);
 }
