@@ -1,5 +1,7 @@
 #include "BenchSupport.h"
 
+#include "storage/LedgerSchema.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -124,6 +126,29 @@ void printFigure(const char *name, double value, const char *unit)
 {
     std::printf("%s: %.1f %s\n", name, value, unit);
     std::fflush(stdout);
+}
+
+bool BenchWorld::prepare(const BenchOptions &options, int stockCount, int latencyMs,
+                         const Fill &fill)
+{
+    QString error;
+    codes = stockCodes(options.stockListPath, stockCount, &error);
+    if (codes.size() < stockCount) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return false;
+    }
+    market = std::make_unique<MarketProcess>(options.marketPath, latencyMs);
+    if (market->host().isEmpty()) {
+        std::fprintf(stderr, "cannot start the quote service: %s\n", qPrintable(market->error()));
+        return false;
+    }
+    const QString path = QDir(m_dir.path()).filePath(QStringLiteral("Sys.dat"));
+    if (!createLedgerFile(path, &error) || !ledger.open(path) || !fill(ledger, codes, &error)) {
+        std::fprintf(stderr, "cannot make the ledger: %s %s\n", qPrintable(error),
+                     qPrintable(ledger.openError()));
+        return false;
+    }
+    return true;
 }
 
 } // namespace yanlan::bench

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "common/Seams.h"
+#include "storage/Ledger.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 namespace yanlan::bench {
@@ -43,6 +46,24 @@ private:
 // count prefixed codes ("sz000001", "sh600000") spread evenly over the Shanghai and
 // Shenzhen rows of the stock list; fewer when the list is shorter or unreadable.
 QStringList stockCodes(const QString &stockListPath, int count, QString *error);
+
+// What both benchmarks start from: stock codes from the list, a running quote service and
+// a fresh ledger in a temporary folder, filled by the benchmark's own function.
+class BenchWorld
+{
+public:
+    using Fill = std::function<bool(Ledger &, const QStringList &codes, QString *error)>;
+    // False, with the reason on stderr, when any of the three cannot be had.
+    bool prepare(const BenchOptions &options, int stockCount, int latencyMs, const Fill &fill);
+
+private:
+    QTemporaryDir m_dir; // first made, last gone: it holds the ledger's file
+
+public:
+    QStringList codes;
+    std::unique_ptr<MarketProcess> market;
+    Ledger ledger;
+};
 
 // Messages go to stderr; a benchmark whose run showed one is not valid.
 class ConsolePrompter : public Prompter

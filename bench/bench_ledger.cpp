@@ -6,13 +6,10 @@
 #include "reports/HoldingsValuation.h"
 #include "reports/TradeHistory.h"
 #include "storage/Ledger.h"
-#include "storage/LedgerSchema.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDir>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -76,30 +73,14 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const BenchOptions options = BenchOptions::fromArguments(app.arguments());
 
-    QString error;
-    const QStringList codes = stockCodes(options.stockListPath, StockCount, &error);
-    if (codes.size() < StockCount) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    BenchWorld world;
+    if (!world.prepare(options, StockCount, 0, fillLedger))
         return 1;
-    }
-    MarketProcess market(options.marketPath, 0);
-    if (market.host().isEmpty()) {
-        std::fprintf(stderr, "cannot start the quote service: %s\n", qPrintable(market.error()));
-        return 1;
-    }
-
-    QTemporaryDir dir;
-    const QString path = QDir(dir.path()).filePath(QStringLiteral("Sys.dat"));
-    Ledger ledger;
-    if (!createLedgerFile(path, &error) || !ledger.open(path) || !fillLedger(ledger, codes, &error)) {
-        std::fprintf(stderr, "cannot make the ledger: %s %s\n", qPrintable(error),
-                     qPrintable(ledger.openError()));
-        return 1;
-    }
+    Ledger &ledger = world.ledger;
 
     // the program's own quote settings, pointed at the local service
     QuoteSettings settings;
-    settings.host = market.host();
+    settings.host = world.market->host();
     SystemClock clock;
     ConsolePrompter prompter;
 

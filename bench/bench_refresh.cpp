@@ -5,12 +5,9 @@
 #include "market/QuoteClient.h"
 #include "reports/HoldingsValuation.h"
 #include "storage/Ledger.h"
-#include "storage/LedgerSchema.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -51,29 +48,14 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const BenchOptions options = BenchOptions::fromArguments(app.arguments());
 
-    QString error;
-    const QStringList codes = stockCodes(options.stockListPath, StockCount, &error);
-    if (codes.size() < StockCount) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    BenchWorld world;
+    if (!world.prepare(options, StockCount, LatencyMs, fillLedger))
         return 1;
-    }
-    MarketProcess market(options.marketPath, LatencyMs);
-    if (market.host().isEmpty()) {
-        std::fprintf(stderr, "cannot start the quote service: %s\n", qPrintable(market.error()));
-        return 1;
-    }
-
-    QTemporaryDir dir;
-    const QString path = QDir(dir.path()).filePath(QStringLiteral("Sys.dat"));
-    Ledger ledger;
-    if (!createLedgerFile(path, &error) || !ledger.open(path) || !fillLedger(ledger, codes, &error)) {
-        std::fprintf(stderr, "cannot make the ledger: %s %s\n", qPrintable(error),
-                     qPrintable(ledger.openError()));
-        return 1;
-    }
+    const QStringList &codes = world.codes;
+    Ledger &ledger = world.ledger;
 
     QuoteSettings settings;
-    settings.host = market.host();
+    settings.host = world.market->host();
     // The program fetches QuoteSettings{}.maxConcurrent quotes at a time (32, or
     // --quote-concurrency / YANLAN_QUOTE_CONCURRENCY). Here every one of the 100 codes
     // may be in flight at once, so the figure shows what concurrency itself buys.

@@ -10,6 +10,12 @@ inline QString failureText(const QString &fixedText, const QString &detail)
     return fixedText + QChar(13) + detail;
 }
 
+// The reports put a line break between the fixed text and the detail.
+inline QString reportFailureText(const QString &fixedText, const QString &detail)
+{
+    return fixedText + QLatin1Char('\n') + detail;
+}
+
 // Fixed texts shared by several screens.
 namespace msg {
 inline const QString ReadTableFailed = QStringLiteral("对不起,读取数据表失败!");

@@ -16,7 +16,7 @@ AccountSummaryTexts computeSummary(AccountCode account, double marketValue, Ledg
     if (!ledger.select(QStringLiteral("SELECT YE,Init From tAccount WHERE CODE=") +
                            account.digitText(),
                        rows, &error)) {
-        prompter.inform(msg::ReadTableFailed + QLatin1Char('\n') + error);
+        prompter.inform(reportFailureText(msg::ReadTableFailed, error));
         return texts;
     }
     // a missing account row reads as zeros

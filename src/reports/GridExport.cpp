@@ -3,9 +3,9 @@
 #include "ReportGridModel.h"
 #include "XlsWorkbook.h"
 #include "common/Dates.h"
+#include "common/Messages.h"
 #include "common/Text.h"
 
-#include <QFile>
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -102,19 +102,19 @@ ExportOutcome exportGrid(ExportKind kind, bool dataOpened, int dataRowCount,
     QSaveFile file(outcome.path);
     if (!file.open(QIODevice::WriteOnly)) {
         outcome.status = ExportOutcome::Status::Failed;
-        prompter.inform(Failed + QLatin1Char('\n') + file.errorString());
+        prompter.inform(reportFailureText(Failed, file.errorString()));
         return outcome;
     }
     XlsWorkbook workbook;
     if (!workbook.write(table, &file)) {
         file.cancelWriting();
         outcome.status = ExportOutcome::Status::Failed;
-        prompter.inform(Failed + QLatin1Char('\n') + workbook.errorString());
+        prompter.inform(reportFailureText(Failed, workbook.errorString()));
         return outcome;
     }
     if (!file.commit()) {
         outcome.status = ExportOutcome::Status::Failed;
-        prompter.inform(Failed + QLatin1Char('\n') + file.errorString());
+        prompter.inform(reportFailureText(Failed, file.errorString()));
         return outcome;
     }
     outcome.status = ExportOutcome::Status::Written;

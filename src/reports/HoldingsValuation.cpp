@@ -20,7 +20,7 @@ constexpr int MinimumValuationFields = 4;
 
 QString readFailure(const QString &detail)
 {
-    return msg::ReadTableFailed + QLatin1Char('\n') + detail;
+    return reportFailureText(msg::ReadTableFailed, detail);
 }
 
 // One security of the account's list of bought securities.
@@ -120,7 +120,7 @@ bool readPosition(const QString &account, const ListedStock &stock, const QStrin
 std::optional<QString> quoteFailure(const FetchResult &reply, StockQuote &quote)
 {
     if (!reply.ok)
-        return msg::ReadQuoteFailed + QLatin1Char('\n') + reply.error;
+        return reportFailureText(msg::ReadQuoteFailed, reply.error);
     if (isNotFoundBody(reply.body))
         return msg::QuoteNotFound;
     if (!reply.body.contains(QLatin1Char('"')))

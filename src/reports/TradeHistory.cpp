@@ -100,7 +100,7 @@ HistoryResult queryHistory(AccountCode account, const HistoryFilter &filter, Led
     LedgerRows rows;
     QString error;
     if (!ledger.select(historyStatement(account, filter), rows, &error)) {
-        prompter.inform(msg::ReadTableFailed + QLatin1Char('\n') + error);
+        prompter.inform(reportFailureText(msg::ReadTableFailed, error));
         return result;
     }
     result.opened = true;

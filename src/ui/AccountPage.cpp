@@ -496,35 +496,37 @@ void AccountPage::queryHistory()
     HistoryFilter filter;
     filter.begin = m_begin->filledDate();
     filter.end = m_end->filledDate();
-    filter.direction = trimText(m_direction->currentText()).isEmpty() ? 0 : m_direction->currentIndex();
+    filter.direction = historyDirection(m_direction->currentText());
     filter.text = trimText(m_filterText->text());
     const HistoryResult result =
         yanlan::queryHistory(m_account, filter, *m_context.ledger, *m_context.prompter);
     m_historyOpened = result.opened;
-    m_historyRows = static_cast<int>(result.rows.size());
     m_history->setRows(result.rows, filter.direction != 0);
 }
 
 void AccountPage::exportHoldings()
 {
     exportGrid(ExportKind::Holdings, m_holdingsListOpened, m_holdingsListRows, *m_holdings,
-               m_navigationCaption ? m_navigationCaption() : m_account.defaultTitle(),
-               *m_context.fileChooser, *m_context.prompter, *m_context.clock);
+               navigationCaption(), *m_context.fileChooser, *m_context.prompter, *m_context.clock);
 }
 
 void AccountPage::exportHistory()
 {
-    exportGrid(ExportKind::History, m_historyOpened, m_historyRows, *m_history,
-               m_navigationCaption ? m_navigationCaption() : m_account.defaultTitle(),
-               *m_context.fileChooser, *m_context.prompter, *m_context.clock);
+    exportGrid(ExportKind::History, m_historyOpened, m_history->dataRowCount(), *m_history,
+               navigationCaption(), *m_context.fileChooser, *m_context.prompter, *m_context.clock);
+}
+
+QString AccountPage::navigationCaption() const
+{
+    return m_navigationCaption ? m_navigationCaption() : m_account.defaultTitle();
 }
 
 void AccountPage::holdingActivated()
 {
     const QModelIndex current = m_holdingsView->currentIndex();
-    if (!current.isValid() || current.row() >= m_holdings->rowCount() - 1)
+    if (!current.isValid() || m_holdings->isFooterRow(current.row()))
         return; // the footer is not a holding
-    const QString code = trimText(m_holdings->index(current.row(), 0).data().toString());
+    const QString code = trimText(m_holdings->rows().at(current.row()).gpCode);
     m_tradeTabs->setCurrentIndex(1);
     m_sell.code->setFocus();
     m_sell.code->setTextAndCommit(code);

@@ -72,6 +72,7 @@ private:
     void clearPanel(TradePanel &panel);
     void showTrend(TradePanel &panel, int trend);
     void placeOrder(TradePanel &panel);
+    QString navigationCaption() const;
 
     AccountCode m_account;
     AppContext &m_context;
@@ -96,7 +97,6 @@ private:
     QTableView *m_historyView = nullptr;
     HistoryModel *m_history = nullptr;
     bool m_historyOpened = false;
-    int m_historyRows = 0;
 };
 
 } // namespace yanlan

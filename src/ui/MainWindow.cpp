@@ -109,7 +109,9 @@ MainWindow::MainWindow(AppContext &context, QWidget *parent)
 
     auto *framed = new QHBoxLayout;
     framed->setSpacing(0);
-    framed->addWidget(strip(QStringLiteral("frameLeft"), QStringLiteral("background:#efe4cf;"), this));
+    QWidget *frameLeft = strip(QStringLiteral("frameLeft"), QStringLiteral("background:#efe4cf;"), this);
+    frameLeft->setFixedWidth(27);
+    framed->addWidget(frameLeft);
     m_stack = new QStackedWidget(this);
     m_stack->setObjectName(QStringLiteral("nb_Main"));
     m_settings = new SettingsPage(m_context, m_stack);
@@ -123,9 +125,9 @@ MainWindow::MainWindow(AppContext &context, QWidget *parent)
     }
     m_stack->setCurrentWidget(m_pages[0]);
     framed->addWidget(m_stack, 1);
-    framed->addWidget(strip(QStringLiteral("frameRight"), QStringLiteral("background:#efe4cf;"), this));
-    findChild<QWidget *>(QStringLiteral("frameLeft"))->setFixedWidth(27);
-    findChild<QWidget *>(QStringLiteral("frameRight"))->setFixedWidth(27);
+    QWidget *frameRight = strip(QStringLiteral("frameRight"), QStringLiteral("background:#efe4cf;"), this);
+    frameRight->setFixedWidth(27);
+    framed->addWidget(frameRight);
     right->addLayout(framed, 1);
     QWidget *frameBottom = strip(QStringLiteral("frameBottom"), QStringLiteral("background:#efe4cf;"), this);
     frameBottom->setFixedHeight(32);
@@ -172,8 +174,7 @@ QString MainWindow::currentPageName() const
 
 void MainWindow::loadAccountTitles()
 {
-    for (AccountCode account : AccountCode::all())
-        m_accountButtons[account.digit() - 1]->setText(account.defaultTitle());
+    // the titles come with the defaults where the ledger has none; this also drops the mark
     m_settingsButton->setText(SettingsCaption);
     const AccountTitles titles = yanlan::loadAccountTitles(*m_context.ledger, *m_context.prompter);
     for (int i = 0; i < 3; ++i) {

@@ -2,48 +2,22 @@
 // and changing the password, with the statements they run and the messages they show.
 #include "RecordingPrompter.h"
 #include "TestLedger.h"
+#include "WatchingPrompter.h"
 
 #include "storage/AccountAdmin.h"
 #include "storage/LedgerSchema.h"
 #include "storage/LoginService.h"
 #include "storage/PasswordScrambler.h"
 
-#include <QSqlDriver>
 #include <QTest>
-
-#include <sqlite3.h>
 
 using namespace yanlan;
 using yanlan::test::RecordingPrompter;
 using yanlan::test::TestLedger;
+using yanlan::test::WatchingPrompter;
+using yanlan::test::engineInTransaction;
 
 namespace {
-
-// What SQLite itself says, not what the Ledger object believes.
-bool engineInTransaction(Ledger &ledger)
-{
-    const QVariant handle = ledger.database().driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return false;
-    sqlite3 *db = *static_cast<sqlite3 *const *>(handle.constData());
-    return db && sqlite3_get_autocommit(db) == 0;
-}
-
-// Notes whether a transaction was still open when a message went up.
-class WatchingPrompter : public RecordingPrompter
-{
-public:
-    explicit WatchingPrompter(Ledger &ledger) : m_ledger(ledger) {}
-    void inform(const QString &text) override
-    {
-        openAtMessage |= engineInTransaction(m_ledger);
-        RecordingPrompter::inform(text);
-    }
-    bool openAtMessage = false;
-
-private:
-    Ledger &m_ledger;
-};
 
 // Every column of one account's rows in the three tables it owns.
 QStringList accountState(TestLedger &t, int account)
@@ -323,7 +297,7 @@ void TestStorageAccounts::reinitialiseFailureRollsBackAll()
 
     QCOMPARE(t.takeStatements().size(), statementsRun);
     QCOMPARE(prompter.informed, QStringList{QStringLiteral("对不起,初始化失败!") + '\r' + Boom});
-    QVERIFY2(!prompter.openAtMessage, "the message went up inside the transaction");
+    QVERIFY2(!prompter.boxShownInTransaction(), "a box went up inside the transaction");
     QVERIFY(!t.ledger().inTransaction());
     QVERIFY(!engineInTransaction(t.ledger()));
     QCOMPARE(allAccounts(t), before);

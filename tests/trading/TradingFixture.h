@@ -3,16 +3,14 @@
 // Small helpers shared by the order tests.
 
 #include "RecordingPrompter.h"
+#include "WatchingPrompter.h"
 #include "TestLedger.h"
 #include "market/QuotePanel.h"
 #include "storage/Ledger.h"
 #include "trading/OrderInput.h"
 
-#include <QSqlDriver>
 #include <QStringList>
 #include <QTest>
-
-#include <sqlite3.h>
 
 namespace yanlan::test {
 
@@ -20,39 +18,6 @@ inline const QString SampleCode = QStringLiteral("sz000001");
 inline const QString SampleName = QStringLiteral("示例股份");
 // A day long gone: journal rows moved there count as bought on an earlier day.
 inline const QString EarlierDay = QStringLiteral("2001-02-05 10:00:00");
-
-// What SQLite itself says, not what the Ledger object believes.
-inline bool engineInTransaction(Ledger &ledger)
-{
-    const QVariant handle = ledger.database().driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return false;
-    sqlite3 *db = *static_cast<sqlite3 *const *>(handle.constData());
-    return db && sqlite3_get_autocommit(db) == 0;
-}
-
-// A recording prompter that also notes, for each box, whether a transaction was open.
-class WatchingPrompter : public RecordingPrompter
-{
-public:
-    explicit WatchingPrompter(Ledger &ledger) : m_ledger(ledger) {}
-    void inform(const QString &text) override
-    {
-        openAtBox << engineInTransaction(m_ledger);
-        RecordingPrompter::inform(text);
-    }
-    bool confirm(const QString &text) override
-    {
-        openAtBox << engineInTransaction(m_ledger);
-        return RecordingPrompter::confirm(text);
-    }
-    bool boxShownInTransaction() const { return openAtBox.contains(true); }
-
-    QList<bool> openAtBox;
-
-private:
-    Ledger &m_ledger;
-};
 
 inline OrderInput orderInput(int account, const QString &quantityText,
                              const QString &priceText = QStringLiteral("4.5"),
